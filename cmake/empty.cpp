@@ -1,0 +1,1 @@
+// Shared libraries are assembled from whole module archives.
