@@ -1,0 +1,43 @@
+// The command object: a statement with ? markers bound by position from its
+// parameters, or a stored procedure where the engine has them.
+#pragma once
+
+#include "platform/ado/AdoFwd.h"
+
+#include <string>
+
+struct _Command : IDispatch {
+  _Command();
+  ~_Command() override;
+
+  void PutRefActiveConnection(_Connection* connection);
+  // A connection object as VT_DISPATCH / VT_UNKNOWN, or VT_EMPTY / VT_NULL for none.
+  void PutActiveConnection(const _variant_t& connection);
+  _ConnectionPtr GetActiveConnection();
+  void PutCommandText(_bstr_t text);
+  _bstr_t GetCommandText();
+  void PutCommandType(CommandTypeEnum type);
+  CommandTypeEnum GetCommandType();
+  void PutPrepared(VARIANT_BOOL prepared);
+  VARIANT_BOOL GetPrepared();
+  void PutCommandTimeout(long seconds);
+  long GetCommandTimeout();
+
+  ParametersPtr GetParameters();
+  _ParameterPtr CreateParameter(_bstr_t Name, DataTypeEnum Type, ParameterDirectionEnum Direction, long Size,
+                                const _variant_t& Value = vtMissing);
+
+  // Options: a CommandTypeEnum (adCmdText, adCmdStoredProc, adCmdTable),
+  // possibly with adExecuteNoRecords; adCmdUnspecified takes the command
+  // type. Parameters, when given, is an array of values for the input
+  // parameters in order (it replaces their values for this run).
+  _RecordsetPtr Execute(VARIANT* RecordsAffected, VARIANT* Parameters, long Options);
+
+private:
+  _ConnectionPtr m_connection;
+  ParametersPtr m_parameters;
+  std::wstring m_text;
+  CommandTypeEnum m_type = adCmdUnknown;
+  VARIANT_BOOL m_prepared = VARIANT_FALSE;
+  long m_timeout = 30;
+};

@@ -1,0 +1,58 @@
+// A command parameter and the ordered collection of a command's parameters.
+#pragma once
+
+#include "platform/ado/AdoFwd.h"
+
+#include <string>
+#include <vector>
+
+struct _Parameter : IDispatch {
+  _Parameter();
+  ~_Parameter() override;
+
+  _bstr_t GetName();
+  void PutName(_bstr_t name);
+  _variant_t GetValue();
+  void PutValue(const _variant_t& value);
+  DataTypeEnum GetType();
+  void PutType(DataTypeEnum type);
+  ParameterDirectionEnum GetDirection();
+  void PutDirection(ParameterDirectionEnum direction);
+  long GetSize();
+  void PutSize(long size);
+  long GetAttributes();
+  void PutAttributes(long attributes);
+  unsigned char GetPrecision();
+  void PutPrecision(unsigned char precision);
+  unsigned char GetNumericScale();
+  void PutNumericScale(unsigned char scale);
+  // Appends to a text or binary value (the first call after PutValue replaces it).
+  HRESULT AppendChunk(const _variant_t& Data);
+
+private:
+  std::wstring m_name;
+  _variant_t m_value;
+  DataTypeEnum m_type = adEmpty;
+  ParameterDirectionEnum m_direction = adParamInput;
+  long m_size = 0;
+  long m_attributes = 0;
+  unsigned char m_precision = 0;
+  unsigned char m_scale = 0;
+};
+
+struct Parameters : IDispatch {
+  Parameters();
+  ~Parameters() override;
+
+  // Object must be a parameter (made by _Command::CreateParameter).
+  HRESULT Append(IDispatch* Object);
+  HRESULT Delete(const _variant_t& Index);
+  long GetCount();
+  // By 0-based position or by name without regard to case.
+  _ParameterPtr GetItem(const _variant_t& Index);
+  HRESULT Refresh();
+
+private:
+  long IndexOf(const _variant_t& index);
+  std::vector<_ParameterPtr> m_items;
+};

@@ -1,0 +1,62 @@
+// The recordset object: rows of a statement, a table or a schema query under
+// one of four cursors. Forward-only streams its rows; keyset and dynamic
+// hold the keys of a single table's rows and fetch the rows by key in
+// blocks; static keeps a copy of every row (and keyset falls back to that
+// when the rows are not one table's). Methods raise _com_error on failure.
+#pragma once
+
+#include "platform/ado/AdoFwd.h"
+
+#include <memory>
+
+struct _Recordset : IDispatch {
+  _Recordset();
+  ~_Recordset() override;
+
+  // Source: statement text (adCmdText) or table name (adCmdTable);
+  // ActiveConnection: a connection object (VT_DISPATCH or VT_UNKNOWN) or a
+  // connection text. adLockReadOnly refuses writes; other locks allow them
+  // on rows of one table.
+  HRESULT Open(const _variant_t& Source, const _variant_t& ActiveConnection, CursorTypeEnum CursorType,
+               LockTypeEnum LockType, long Options);
+  HRESULT Close();
+  long GetState();
+  HRESULT Requery(long Options = adOptionUnspecified);
+
+  VARIANT_BOOL GetadoEOF();
+  VARIANT_BOOL GetBOF();
+  HRESULT MoveFirst();
+  HRESULT MoveNext();
+  HRESULT MovePrevious();
+  HRESULT MoveLast();
+  HRESULT Move(long NumRecords, const _variant_t& Start = vtMissing);
+  long GetRecordCount();      // -1 for forward-only
+  long GetAbsolutePosition(); // 1-based, or a PositionEnum value
+
+  FieldsPtr GetFields();
+  _variant_t GetCollect(const _variant_t& Index);
+  void PutCollect(const _variant_t& Index, const _variant_t& value);
+
+  HRESULT AddNew(const _variant_t& FieldList = vtMissing, const _variant_t& Values = vtMissing);
+  HRESULT Update(const _variant_t& Fields = vtMissing, const _variant_t& Values = vtMissing);
+  HRESULT CancelUpdate();
+  HRESULT Delete(AffectEnum AffectRecords = adAffectCurrent);
+  EditModeEnum GetEditMode();
+
+  CursorTypeEnum GetCursorType();
+  void PutCursorType(CursorTypeEnum type);
+  LockTypeEnum GetLockType();
+  void PutLockType(LockTypeEnum type);
+
+  // One statement per recordset here: the next one is always none.
+  _RecordsetPtr NextRecordset(VARIANT* RecordsAffected);
+
+  // Opens this recordset over rows a connection or a command produced.
+  void ZelAttach(_Connection* connection, std::unique_ptr<zelado::RowStream> rows, CursorTypeEnum cursor,
+                 LockTypeEnum lock);
+
+private:
+  std::shared_ptr<zelado::RecordsetState> m_state;
+  CursorTypeEnum m_cursor = adOpenForwardOnly;
+  LockTypeEnum m_lock = adLockReadOnly;
+};
