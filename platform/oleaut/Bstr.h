@@ -1,0 +1,43 @@
+// BSTR: a counted wide string whose length (in bytes) sits just before the
+// first character, so SysStringLen is O(1) and embedded nulls survive. A null
+// BSTR is a valid empty string everywhere.
+#pragma once
+
+#include "platform/base/WinTypes.h"
+
+typedef wchar_t OLECHAR;
+typedef OLECHAR* LPOLESTR;
+typedef const OLECHAR* LPCOLESTR;
+typedef OLECHAR* BSTR;
+typedef float FLOAT;
+typedef double DOUBLE;
+typedef LONG SCODE;
+
+// All of these answer NULL (or FALSE) when memory runs out or the length
+// cannot be represented; none of them throws.
+BSTR SysAllocString(const OLECHAR* psz);
+BSTR SysAllocStringLen(const OLECHAR* strIn, UINT ui);
+BSTR SysAllocStringByteLen(LPCSTR psz, UINT len);
+INT SysReAllocString(BSTR* pbstr, const OLECHAR* psz);
+INT SysReAllocStringLen(BSTR* pbstr, const OLECHAR* psz, UINT len);
+void SysFreeString(BSTR bstrString);
+UINT SysStringLen(BSTR pbstr);
+UINT SysStringByteLen(BSTR bstr);
+
+// UTF-8 <-> wide helpers used by the narrow forms of _bstr_t and _variant_t.
+// Malformed UTF-8 bytes become U+FFFD rather than being dropped.
+BSTR ZelBstrFromUtf8(const char* psz);
+BSTR ZelBstrFromUtf8Len(const char* p, size_t len);
+
+// Locale ids and conversion flags are accepted for signature compatibility.
+// Text forms are fixed whatever the locale: point as decimal separator,
+// ISO dates, "-1"/"0" for truth values.
+typedef DWORD LCID;
+#define LOCALE_SYSTEM_DEFAULT ((LCID)0x0800)
+#define LOCALE_USER_DEFAULT ((LCID)0x0400)
+#define LOCALE_INVARIANT ((LCID)0x007f)
+#define VARIANT_NOVALUEPROP 0x01
+#define VARIANT_ALPHABOOL 0x02
+#define VARIANT_NOUSEROVERRIDE 0x04
+#define VARIANT_CALENDAR_HIJRI 0x08
+#define VARIANT_LOCALBOOL 0x10

@@ -1,0 +1,25 @@
+// Text forms of numbers and truth values, fixed whatever the locale.
+// Doubles print with up to 15 significant digits and no trailing zeros; a
+// decimal exponent is used ("1E+20", "1E-07") when the plain form would need
+// more than 15 digits before the point or leading zeros beyond the fifth
+// decimal. Parsing takes optional surrounding blanks, a sign, digits with an
+// optional point and an optional exponent; anything else is
+// DISP_E_TYPEMISMATCH.
+#pragma once
+
+#include "platform/oleaut/Decimal.h"
+
+HRESULT VarR8FromStr(LPCOLESTR strIn, LCID lcid, ULONG dwFlags, DOUBLE* pdblOut);
+HRESULT VarR4FromStr(LPCOLESTR strIn, LCID lcid, ULONG dwFlags, FLOAT* pfltOut);
+HRESULT VarBstrFromR8(DOUBLE dblIn, LCID lcid, ULONG dwFlags, BSTR* pbstrOut);
+HRESULT VarBstrFromR4(FLOAT fltIn, LCID lcid, ULONG dwFlags, BSTR* pbstrOut);  // 7 digits
+// Integers from text read the text as a number and round half to even, so
+// "2.5" gives 2 and "1e3" gives 1000.
+HRESULT VarI8FromStr(LPCOLESTR strIn, LCID lcid, ULONG dwFlags, LONG64* pi64Out);
+HRESULT VarUI8FromStr(LPCOLESTR strIn, LCID lcid, ULONG dwFlags, ULONG64* pi64Out);
+HRESULT VarBstrFromI8(LONG64 i64In, LCID lcid, ULONG dwFlags, BSTR* pbstrOut);
+HRESULT VarBstrFromUI8(ULONG64 ui64In, LCID lcid, ULONG dwFlags, BSTR* pbstrOut);
+// "true"/"false" in any case, or any number (nonzero is true).
+HRESULT VarBoolFromStr(LPCOLESTR strIn, LCID lcid, ULONG dwFlags, VARIANT_BOOL* pboolOut);
+// "-1" for true and "0" for false (so the text reads back as a number).
+HRESULT VarBstrFromBool(VARIANT_BOOL boolIn, LCID lcid, ULONG dwFlags, BSTR* pbstrOut);
