@@ -111,3 +111,40 @@ typedef double DATE;
 #define DISP_E_BADINDEX ((HRESULT)0x8002000BL)
 #define DISP_E_ARRAYISLOCKED ((HRESULT)0x8002000DL)
 #define DISP_E_DIVBYZERO ((HRESULT)0x80020012L)
+#define DISP_E_UNKNOWNINTERFACE ((HRESULT)0x80020001L)
+#define DISP_E_MEMBERNOTFOUND ((HRESULT)0x80020003L)
+#define DISP_E_UNKNOWNNAME ((HRESULT)0x80020006L)
+#define DISP_E_NONAMEDARGS ((HRESULT)0x80020007L)
+#define DISP_E_EXCEPTION ((HRESULT)0x80020009L)
+#define DISP_E_UNKNOWNLCID ((HRESULT)0x8002000CL)
+#define DISP_E_BADPARAMCOUNT ((HRESULT)0x8002000EL)
+#define DISP_E_PARAMNOTOPTIONAL ((HRESULT)0x8002000FL)
+#define DISP_E_BADCALLEE ((HRESULT)0x80020010L)
+#define DISP_E_NOTACOLLECTION ((HRESULT)0x80020011L)
+#define E_PENDING ((HRESULT)0x8000000AL)
+#define REGDB_E_CLASSNOTREG ((HRESULT)0x80040154L)
+#define CLASS_E_NOAGGREGATION ((HRESULT)0x80040110L)
+#define CO_E_ALREADYINITIALIZED ((HRESULT)0x800401F1L)
+#define RPC_E_TOO_LATE ((HRESULT)0x80010119L)
+#define FACILITY_ITF 4
+#define FACILITY_DISPATCH 2
+#define HRESULT_FACILITY(hr) (((hr) >> 16) & 0x1fff)
+#define HRESULT_SEVERITY(hr) (((hr) >> 31) & 0x1)
+
+typedef struct HMENU__* HMENU;
+typedef struct HDC__* HDC;
+typedef struct HWND__* HWND;
+
+// Calling conventions mean nothing here; kept so declarations read the same.
+#ifndef WINAPI
+#define WINAPI
+#endif
+#ifndef CALLBACK
+#define CALLBACK
+#endif
+#ifndef __stdcall
+#define __stdcall
+#endif
+#ifndef __cdecl
+#define __cdecl
+#endif
