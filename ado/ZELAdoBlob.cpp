@@ -1,0 +1,172 @@
+// ZELAdo: long binary fields to and from files, in chunks of 1024 bytes.
+#include <cstring>
+#include <string>
+
+#include "ZELAdo.h"
+#include "ZELAdoInternal.h"
+#include "ZELGF.h"
+#include "ZELResult.h"
+#include "platform/base/WinError.h"
+#include "platform/mfc/File.h"
+
+namespace {
+const wchar_t kSource[] = L".\\ZELAdo";
+const long kChunk = 1024;
+
+// A byte array of n elements in vChunk (which it replaces); FALSE when the
+// array cannot be made.
+BOOL MakeByteChunk(_variant_t& vChunk, long n) {
+  vChunk.Clear();
+  SAFEARRAY* pArray = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(n));
+  if (pArray == NULL) return FALSE;
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_ARRAY | VT_UI1;
+  v.parray = pArray;
+  vChunk.Attach(v);
+  return TRUE;
+}
+
+// The bytes a chunk carries: the elements of a byte array in index order,
+// or the UTF-8 form of a text chunk (a long text field). Anything else
+// carries nothing, which ends the transfer.
+std::string ChunkBytes(const _variant_t& vChunk) {
+  std::string bytes;
+  if (vChunk.vt == (VT_ARRAY | VT_UI1) && vChunk.parray != NULL) {
+    LONG nUpper = -1;
+    void* pData = NULL;
+    if (FAILED(SafeArrayGetUBound(vChunk.parray, 1, &nUpper)) || nUpper < 0) return bytes;
+    if (FAILED(SafeArrayAccessData(vChunk.parray, &pData))) return bytes;
+    bytes.assign(static_cast<const char*>(pData), static_cast<size_t>(nUpper) + 1);
+    SafeArrayUnaccessData(vChunk.parray);
+  } else if (vChunk.vt == VT_BSTR && vChunk.bstrVal != NULL) {
+    bytes = ZelWideToUtf8(vChunk.bstrVal, SysStringLen(vChunk.bstrVal));
+  }
+  return bytes;
+}
+
+// How much of the field a chunk covers, in the unit ActualSize counts.
+long ChunkUnits(const _variant_t& vChunk, const std::string& bytes) {
+  return vChunk.vt == VT_BSTR ? static_cast<long>(SysStringLen(vChunk.bstrVal)) : static_cast<long>(bytes.size());
+}
+}  // namespace
+
+// The field when the key names a field of long data; otherwise (no such
+// field, no recordset, another kind of field) none, after the "NOT BLOB"
+// warning.
+FieldPtr ZELAdo::BlobField(const _variant_t& vKey) {
+  try {
+    FieldPtr pField = GetField(vKey);
+    if (pField != NULL && (pField->GetAttributes() & adFldLong) != 0) return pField;
+  } catch (const _com_error&) {
+  }
+  SetLog_Warning(0, ZELResult::GetResultString(-606), L"NOT BLOB", 1);
+  return FieldPtr();
+}
+
+int ZELAdo::BlobToFile(_variant_t vKey, const wchar_t* pszPath) {
+  CFile file;
+  int nResult = 0;
+  BOOL bRan = Guard(L"ZELAdo::BlobToFile", 1301, kCheckDisconnect, [&] {
+    FieldPtr pField = BlobField(vKey);
+    if (pField == NULL) return;
+    CFileException ex;
+    if (!file.Open(pszPath ? pszPath : L"", CFile::modeCreate | CFile::modeWrite | CFile::typeBinary, &ex)) {
+      SetLog(ZEL_LOG_FILEERROR, 2, ex.m_cause, ZELGF::FormatMsg(static_cast<DWORD>(ex.m_cause)), ex.m_strFileName,
+             kSource, L"ZELAdo::BlobToFile", 1260, 1);
+      return;
+    }
+    long nSize = pField->GetActualSize();
+    long nDone = 0;
+    try {
+      while (nDone < nSize) {
+        _variant_t vChunk = pField->GetChunk(kChunk);
+        std::string bytes = ChunkBytes(vChunk);
+        long nUnits = ChunkUnits(vChunk, bytes);
+        if (nUnits <= 0) break;
+        file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
+        nDone += nUnits;
+      }
+    } catch (CFileException* pWriteError) {
+      // A full disk or a failing device after the file was made: reported
+      // as a file error; the bytes written so far stay in the file.
+      SetLog(ZEL_LOG_FILEERROR, 2, pWriteError->m_cause, ZELGF::FormatMsg(static_cast<DWORD>(pWriteError->m_cause)),
+             pWriteError->m_strFileName, kSource, L"ZELAdo::BlobToFile", 1260, 1);
+      pWriteError->Delete();
+      file.Abort();
+      return;
+    }
+    file.Close();
+    nResult = 1;
+  });
+  if (!bRan) file.Abort();
+  return nResult;
+}
+
+int ZELAdo::BlobToFile(long nIndex, const wchar_t* pszPath) { return BlobToFile(ZelAdoPositionKey(nIndex), pszPath); }
+
+int ZELAdo::BlobToFile(const wchar_t* pszName, const wchar_t* pszPath) {
+  return BlobToFile(ZelAdoNameKey(pszName), pszPath);
+}
+
+int ZELAdo::FileToBlob(_variant_t vKey, const wchar_t* pszPath) {
+  CFile file;
+  int nResult = 0;
+  BOOL bRan = Guard(L"ZELAdo::FileToBlob", 1746, kCheckDisconnect, [&] {
+    FieldPtr pField = BlobField(vKey);
+    if (pField == NULL) return;
+    CFileException ex;
+    if (!file.Open(pszPath ? pszPath : L"", CFile::modeRead | CFile::typeBinary, &ex)) {
+      SetLog(ZEL_LOG_FILEERROR, 0, ex.m_cause, ZELGF::FormatMsg(static_cast<DWORD>(ex.m_cause)), ex.m_strFileName,
+             kSource, L"ZELAdo::FileToBlob", 1680, 1);
+      return;
+    }
+    _variant_t vChunk;
+    if (!MakeByteChunk(vChunk, kChunk)) {
+      DWORD dwError = GetLastError();
+      SetLog(ZEL_LOG_ERROR, 2, static_cast<long>(dwError), ZELGF::FormatMsg(dwError), L"Fail to allocate safe-array",
+             kSource, L"ZELAdo::FileToBlob", 1693, 1);
+      file.Close();
+      return;
+    }
+    ULONGLONG nLength = file.GetLength();
+    ULONGLONG nDone = 0;
+    BYTE buffer[kChunk];
+    try {
+      while (nDone < nLength) {
+        UINT n = file.Read(buffer, kChunk);
+        // A file cut short while it is read ends the transfer at its end.
+        if (n == 0) break;
+        if (n < static_cast<UINT>(kChunk) && !MakeByteChunk(vChunk, static_cast<long>(n))) {
+          DWORD dwError = GetLastError();
+          SetLog(ZEL_LOG_ERROR, 2, static_cast<long>(dwError), ZELGF::FormatMsg(dwError),
+                 L"Fail to allocate safe-array", kSource, L"ZELAdo::FileToBlob", 1721, 1);
+          file.Close();
+          return;
+        }
+        void* pData = NULL;
+        if (FAILED(SafeArrayAccessData(vChunk.parray, &pData))) _com_issue_error(E_UNEXPECTED);
+        memcpy(pData, buffer, n);
+        SafeArrayUnaccessData(vChunk.parray);
+        ZelAdoNeed(GetField(vKey))->AppendChunk(vChunk);
+        nDone += n;
+      }
+    } catch (CFileException* pReadError) {
+      SetLog(ZEL_LOG_FILEERROR, 0, pReadError->m_cause, ZELGF::FormatMsg(static_cast<DWORD>(pReadError->m_cause)),
+             pReadError->m_strFileName, kSource, L"ZELAdo::FileToBlob", 1680, 1);
+      pReadError->Delete();
+      file.Abort();
+      return;
+    }
+    file.Close();
+    nResult = 1;
+  });
+  if (!bRan) file.Abort();
+  return nResult;
+}
+
+int ZELAdo::FileToBlob(long nIndex, const wchar_t* pszPath) { return FileToBlob(ZelAdoPositionKey(nIndex), pszPath); }
+
+int ZELAdo::FileToBlob(const wchar_t* pszName, const wchar_t* pszPath) {
+  return FileToBlob(ZelAdoNameKey(pszName), pszPath);
+}
