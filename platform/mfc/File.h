@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "platform/base/WinError.h"
 #include "platform/base/WinTypes.h"
@@ -162,5 +163,8 @@ public:
   FILE* m_pStream = nullptr;
 
 private:
+  FILE* Stream() const;  // throws when closed
+  bool ReadLine(std::wstring& line);  // with its "\n"; false at the end
   bool m_bText = true;
+  std::wstring m_pending;  // the rest of a line a short buffer did not take
 };

@@ -2,7 +2,8 @@
 //
 // The chain of modules is process-wide and starts empty; nothing joins it at
 // load time. A CDynLinkLibrary joins on construction and leaves on
-// destruction, or when AfxTermExtensionModule ends its module.
+// destruction. AfxTermExtensionModule deletes the objects of its module, so
+// they are made with new and not deleted by their maker.
 #pragma once
 
 #include "platform/base/WinTypes.h"
@@ -16,8 +17,8 @@ struct AFX_EXTENSION_MODULE {
 // Answers FALSE for a module already initialised with another handle, or a
 // NULL handle; TRUE otherwise.
 BOOL AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, HMODULE hModule);
-// Ends the module: its CDynLinkLibrary objects leave the chain (and, with
-// bAll, every object of the chain does).
+// Ends the module: deletes its CDynLinkLibrary objects (with bAll, every
+// object of the chain).
 void AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL bAll = FALSE);
 
 class CDynLinkLibrary {

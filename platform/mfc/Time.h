@@ -127,8 +127,8 @@ public:
 
   DateTimeStatus GetStatus() const { return m_status; }
   void SetStatus(DateTimeStatus s) { m_status = s; }
-  // Each answers 0 and sets the status (valid or invalid) as on the
-  // framework; an invalid part leaves the object invalid.
+  // Each answers 0 when the parts make a date (status valid), else 1 and
+  // the object is invalid.
   int SetDateTime(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec);
   int SetDate(int nYear, int nMonth, int nDay) { return SetDateTime(nYear, nMonth, nDay, 0, 0, 0); }
   int SetTime(int nHour, int nMin, int nSec) { return SetDateTime(1899, 12, 30, nHour, nMin, nSec); }
