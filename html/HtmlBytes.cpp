@@ -1,0 +1,64 @@
+#include "html/HtmlBytes.h"
+
+#include "platform/mfc/String.h"
+
+size_t ZelHtmlUtf8Prefix(const unsigned char* p, size_t n, bool* pbInvalid) {
+  *pbInvalid = false;
+  size_t i = 0;
+  while (i < n) {
+    unsigned c = p[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    // Lead byte: length, and the range of the first continuation byte that
+    // excludes overlong forms, surrogates and code points above U+10FFFF.
+    size_t len;
+    unsigned lo = 0x80, hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) len = 2;
+    else if (c >= 0xE0 && c <= 0xEF) {
+      len = 3;
+      if (c == 0xE0) lo = 0xA0;
+      if (c == 0xED) hi = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      len = 4;
+      if (c == 0xF0) lo = 0x90;
+      if (c == 0xF4) hi = 0x8F;
+    } else {
+      *pbInvalid = true;
+      return i;
+    }
+    for (size_t k = 1; k < len; ++k) {
+      if (i + k >= n) return i;  // cut short: the rest may come later
+      unsigned b = p[i + k];
+      if (k == 1 ? (b < lo || b > hi) : (b & 0xC0) != 0x80) {
+        *pbInvalid = true;
+        return i;
+      }
+    }
+    i += len;
+  }
+  return i;
+}
+
+void ZelHtmlAppendBytes(std::string& out, const std::wstring& s, bool bBytes) {
+  const wchar_t* p = s.data();
+  const size_t n = s.size();
+  const unsigned limit = bBytes ? 0x100 : 0x80;
+  size_t i = 0;
+  for (; i < n; ++i) {
+    unsigned c = static_cast<unsigned>(p[i]);
+    if (c >= limit) break;
+    out += static_cast<char>(c);
+  }
+  if (i == n) return;
+  if (!bBytes) {
+    out += ZelWideToUtf8(p + i, n - i);
+    return;
+  }
+  for (; i < n; ++i) {
+    unsigned c = static_cast<unsigned>(p[i]);
+    if (c < 0x100) out += static_cast<char>(c);
+    else out += ZelWideToUtf8(p + i, 1);
+  }
+}

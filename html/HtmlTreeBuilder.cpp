@@ -1,0 +1,62 @@
+#include "html/HtmlTreeBuilder.h"
+
+#include <cwctype>
+
+ZELHtmlTreeBuilder::ZELHtmlTreeBuilder(ZELHtmlElement* pStart) : m_pCurrent(pStart) {
+  for (ZELHtmlElement* e = pStart; e; e = e->m_pParent) Open(e, 1);
+}
+
+// FNV-1a over the characters as wcscasecmp folds them, so names that
+// CompareNoCase finds equal always share a key.
+uint64_t ZELHtmlTreeBuilder::NameKey(const CString& endTagName) {
+  uint64_t h = 1469598103934665603ull;
+  for (wchar_t c : endTagName.str()) {
+    h ^= static_cast<uint64_t>(static_cast<uint32_t>(std::towlower(static_cast<wint_t>(c))));
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+void ZELHtmlTreeBuilder::Open(ZELHtmlElement* e, int delta) {
+  if (e->m_strEndTagName.IsEmpty()) return;
+  int& n = m_open[NameKey(e->m_strEndTagName)];
+  n += delta;
+}
+
+void ZELHtmlTreeBuilder::Append(ZELHtmlElement* e) { m_pCurrent->AddChild(e, m_pCurrent != m_pSealed); }
+
+void ZELHtmlTreeBuilder::Add(std::wstring&& token) {
+  ++m_nTokens;
+  ZELHtmlElement* e = new ZELHtmlElement(m_pCurrent);
+  e->SetFromToken(std::move(token));
+  if (e->m_nType == ZELHTML_END_TAG) {
+    Close(e);
+    return;
+  }
+  Append(e);
+  if (e->m_nType == ZELHTML_START_TAG) {
+    m_pCurrent = e;
+    Open(e, 1);
+  }
+}
+
+void ZELHtmlTreeBuilder::Close(ZELHtmlElement* pEnd) {
+  auto it = m_open.find(NameKey(pEnd->m_strTagName));
+  ZELHtmlElement* p = nullptr;
+  if (it != m_open.end() && it->second > 0) p = m_pCurrent->FindParent(pEnd->m_strTagName);
+  if (!p || p == m_pSealed) {
+    // Closes nothing: kept where it stands, so the text survives.
+    Append(pEnd);
+    return;
+  }
+  // Everything from the current element up to p leaves the open chain;
+  // only the innermost becomes an empty tag, keeping its children.
+  for (ZELHtmlElement* e = m_pCurrent; e != p; e = e->m_pParent) Open(e, -1);
+  Open(p, -1);
+  if (p != m_pCurrent) m_pCurrent->m_nType = ZELHTML_EMPTY_TAG;
+  m_pCurrent = p;
+  pEnd->m_pParent = p;
+  p->m_nEndTagIndex = p->AddChild(pEnd, TRUE);
+  if (p->m_pParent) m_pCurrent = p->m_pParent;
+  else m_pSealed = p;
+}

@@ -1,0 +1,39 @@
+// The loop that builds a subtree from a token sequence: every token becomes
+// an element below the element open at that point; a start tag opens
+// itself; an end tag closes the nearest open element of its name (the one
+// FindParent answers) and becomes that element's last child.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+#include "ZELHtmlElement.h"
+
+class ZELHtmlTreeBuilder {
+public:
+  // Tokens go below pStart; its ancestors can be closed by them too.
+  explicit ZELHtmlTreeBuilder(ZELHtmlElement* pStart);
+  ZELHtmlTreeBuilder(const ZELHtmlTreeBuilder&) = delete;
+  ZELHtmlTreeBuilder& operator=(const ZELHtmlTreeBuilder&) = delete;
+
+  void Add(std::wstring&& token);
+  int GetTokenCount() const { return m_nTokens; }
+
+private:
+  static uint64_t NameKey(const CString& endTagName);
+  void Open(ZELHtmlElement* e, int delta);
+  void Append(ZELHtmlElement* e);
+  void Close(ZELHtmlElement* pEnd);
+
+  ZELHtmlElement* m_pCurrent;
+  // A parentless element that an end tag already closed: what follows is
+  // written after its end tag, so it is appended there.
+  ZELHtmlElement* m_pSealed = nullptr;
+  // How many elements of the open chain (m_pCurrent up to the top) carry
+  // each end-tag name, by a case-folded hash. An end tag whose name counts
+  // zero closes nothing and needs no walk up the chain, so that deep
+  // unclosed nesting followed by stray end tags stays linear.
+  std::unordered_map<uint64_t, int> m_open;
+  int m_nTokens = 0;
+};

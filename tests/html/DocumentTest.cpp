@@ -1,0 +1,111 @@
+// Reading and writing files: block boundaries, repeated opens, failures,
+// and byte-exact round trips in both character forms.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "HtmlTestUtil.h"
+#include "ZELHtml.h"
+#include "support/TempDir.h"
+
+using namespace htmltest;
+using zeltest::ReadFileBytes;
+using zeltest::TempDir;
+using zeltest::WriteFileBytes;
+
+namespace {
+// Opens bytes from a file and answers what Save writes back.
+std::string RoundTrip(const TempDir& dir, const std::string& bytes) {
+  WriteFileBytes(dir.file("in.html"), bytes);
+  ZELHtml doc;
+  EXPECT_TRUE(doc.Open(dir.wfile("in.html").c_str()));
+  EXPECT_TRUE(doc.Save(dir.wfile("out.html").c_str()));
+  return ReadFileBytes(dir.file("out.html"));
+}
+}  // namespace
+
+TEST(HtmlDocument, MissingEmptyAndRepeatedOpens) {
+  TempDir dir;
+  ZELHtml doc;
+  doc.Load(L"<p>keep</p>");
+  EXPECT_FALSE(doc.Open(dir.wfile("missing.html").c_str()));
+  EXPECT_FALSE(doc.Open(NULL));
+  EXPECT_FALSE(doc.Open(std::wstring(dir.path().begin(), dir.path().end()).c_str())) << "a folder";
+  EXPECT_EQ(W(doc.m_root.GetFullText()), L"<p>keep</p>");
+
+  WriteFileBytes(dir.file("empty.html"), "");
+  EXPECT_TRUE(doc.Open(dir.wfile("empty.html").c_str()));
+  EXPECT_EQ(doc.m_root.GetChildCount(), 1);
+
+  doc.Close();
+  WriteFileBytes(dir.file("a.html"), "<b>x</b>\n");
+  EXPECT_TRUE(doc.Open(dir.wfile("a.html").c_str()));
+  EXPECT_TRUE(doc.Open(dir.wfile("a.html").c_str()));
+  EXPECT_EQ(doc.FindElement(L"b", 1)->GetParent(), &doc.m_root);
+  EXPECT_TRUE(doc.Save(dir.wfile("twice.html").c_str()));
+  EXPECT_EQ(ReadFileBytes(dir.file("twice.html")), "<b>x</b>\n<b>x</b>\n");
+
+  EXPECT_EQ(doc.Load(L""), 0);
+  EXPECT_EQ(doc.m_root.GetChildCount(), 0);
+}
+
+TEST(HtmlDocument, TokensSpanBlockBoundaries) {
+  TempDir dir;
+  // A tag from byte 1020 to 1040, and a UTF-8 sequence cut by the boundary
+  // of the next block.
+  std::string bytes(1020, 'a');
+  bytes += "<div class=\"long\">";
+  bytes += std::string(2048 - 1 - bytes.size(), 'b') + "\xC3\xA9</div>";
+  EXPECT_EQ(RoundTrip(dir, bytes), bytes);
+  ZELHtml doc;
+  doc.Open(dir.wfile("in.html").c_str());
+  ZELHtmlElement* div = doc.FindElement(L"div", 0);
+  ASSERT_NE(div, nullptr);
+  EXPECT_EQ(W(div->GetAttribute(L"class")), L"long");
+  EXPECT_EQ(div->m_nEndTagIndex, 1);
+  EXPECT_EQ(W(Child(div, 0)->m_strHtml).back(), L'\u00E9');
+}
+
+TEST(HtmlDocument, CharactersRoundTripToTheByte) {
+  TempDir dir;
+  std::string utf8 = "<p title=\"\xE2\x82\xAC\">caf\xC3\xA9 \xF0\x9F\x98\x80</p>\r\n\xEF\xBB\xBF";
+  EXPECT_EQ(RoundTrip(dir, utf8), utf8);
+  ZELHtml doc;
+  doc.Open(dir.wfile("in.html").c_str());
+  EXPECT_EQ(W(doc.FindElement(L"p", 0)->GetAttribute(L"title")), L"\u20AC");
+
+  // Latin-1, an overlong form, a lone continuation byte, a sequence cut by
+  // the end of the file: each byte one character, written back as it was.
+  // NUL bytes are valid UTF-8 and survive too.
+  const std::string others[] = {"<a>\xC0\xAF</a>", "x\x80y", "<b>\xE2\x82", std::string("a\0<b>\0", 6),
+                                "<p>caf\xE9</p>"};
+  for (const std::string& bytes : others) EXPECT_EQ(RoundTrip(dir, bytes), bytes);
+  doc.Close();
+  doc.Open(dir.wfile("in.html").c_str());
+  ZELHtmlElement* p = doc.FindElement(L"p", 0);
+  EXPECT_EQ(W(p->GetFullText()), L"<p>caf\u00E9</p>");
+  // An edit of a byte-for-byte document stays in its form; a character
+  // no byte can carry is written as UTF-8.
+  p->SetAttribute(L"t", L"\u00E9\u20AC", TRUE);
+  ASSERT_TRUE(doc.Save(dir.wfile("edit.html").c_str()));
+  EXPECT_EQ(ReadFileBytes(dir.file("edit.html")), "<p t=\"\xE9\xE2\x82\xAC\">caf\xE9</p>");
+
+  // Text given to Load saves as UTF-8, as does an edit of a UTF-8 file.
+  doc.Load(L"<p>\u00E9</p>");
+  doc.FindElement(L"p", 0)->SetAttribute(L"t", L"\u20AC", TRUE);
+  ASSERT_TRUE(doc.Save(dir.wfile("load.html").c_str()));
+  EXPECT_EQ(ReadFileBytes(dir.file("load.html")), "<p t=\"\xE2\x82\xAC\">\xC3\xA9</p>");
+}
+
+TEST(HtmlDocument, SaveFailures) {
+  TempDir dir;
+  ZELHtml doc;
+  doc.Load(L"<p>x</p>");
+  EXPECT_FALSE(doc.Save(std::wstring(dir.path().begin(), dir.path().end()).c_str()));
+  EXPECT_FALSE(doc.Save(L""));
+  EXPECT_FALSE(doc.Save(NULL));
+  WriteFileBytes(dir.file("plain"), "x");
+  EXPECT_FALSE(doc.Save(dir.wfile("plain/under.html").c_str()));
+  EXPECT_TRUE(doc.Save(dir.wfile("made/sub/ok.html").c_str()));
+  EXPECT_EQ(ReadFileBytes(dir.file("made/sub/ok.html")), "<p>x</p>");
+}
