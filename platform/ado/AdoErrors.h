@@ -47,6 +47,7 @@ enum class ErrorKind {
   ItemNotFound,      // a field or parameter name or position not in the collection
   NoCurrentRecord,   // at BOF or EOF, or the record was deleted
   MissingHandle,     // a needed object was not given
+  InvalidConnection, // a recordset or command without a usable connection
   ObjectClosed,      // the operation needs an open object
   ObjectOpen,        // the operation needs a closed object
   IllegalOperation,  // not allowed in this context (e.g. moving back on a forward-only cursor)

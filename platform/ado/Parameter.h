@@ -38,6 +38,7 @@ private:
   long m_attributes = 0;
   unsigned char m_precision = 0;
   unsigned char m_scale = 0;
+  bool m_appending = false;
 };
 
 struct Parameters : IDispatch {
@@ -51,6 +52,9 @@ struct Parameters : IDispatch {
   // By 0-based position or by name without regard to case.
   _ParameterPtr GetItem(const _variant_t& Index);
   HRESULT Refresh();
+
+  // For the command that runs them.
+  const std::vector<_ParameterPtr>& ZelItems() const { return m_items; }
 
 private:
   long IndexOf(const _variant_t& index);

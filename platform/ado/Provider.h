@@ -51,9 +51,9 @@ class RowStream {
 public:
   virtual ~RowStream() = default;
   virtual const std::vector<Column>& Columns() const = 0;
-  // The next row into `row` (sized to the columns), or false at the end.
-  // A keyed stream also gives each row's key.
-  virtual bool Next(Row& row, int64_t* key) = 0;
+  // The next row into `row` (sized to the columns; NULL to skip the
+  // values), or false at the end. A keyed stream also gives each row's key.
+  virtual bool Next(Row* row, int64_t* key) = 0;
   // The one table every row comes from, empty when the rows are not a single
   // table's; Keyed() tells whether Next gives keys to fetch and write by.
   virtual const std::wstring& Table() const = 0;

@@ -7,6 +7,7 @@
 
 #include "platform/ado/AdoFwd.h"
 
+#include <functional>
 #include <memory>
 
 struct _Recordset : IDispatch {
@@ -51,9 +52,11 @@ struct _Recordset : IDispatch {
   // One statement per recordset here: the next one is always none.
   _RecordsetPtr NextRecordset(VARIANT* RecordsAffected);
 
-  // Opens this recordset over rows a connection or a command produced.
+  // Opens this recordset over rows a connection or a command produced; a
+  // stream without columns leaves it closed. `reopen` runs the source again
+  // (Requery, MoveFirst of a forward-only cursor).
   void ZelAttach(_Connection* connection, std::unique_ptr<zelado::RowStream> rows, CursorTypeEnum cursor,
-                 LockTypeEnum lock);
+                 LockTypeEnum lock, std::function<std::unique_ptr<zelado::RowStream>()> reopen = nullptr);
 
 private:
   std::shared_ptr<zelado::RecordsetState> m_state;

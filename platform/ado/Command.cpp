@@ -1,0 +1,122 @@
+#include "platform/ado/Command.h"
+
+#include "platform/ado/Connection.h"
+#include "platform/ado/Parameter.h"
+#include "platform/ado/Recordset.h"
+#include "platform/ado/Source.h"
+#include "platform/ado/ValueConvert.h"
+
+using zelado::ErrorKind;
+using zelado::Raise;
+
+namespace {
+
+bool Given(const VARIANT& v) { return !(v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND) && v.vt != VT_EMPTY; }
+
+bool IsInput(ParameterDirectionEnum d) { return d == adParamInput || d == adParamInputOutput || d == adParamUnknown; }
+
+DataTypeEnum BindType(_Parameter* p, const VARIANT& value) {
+  DataTypeEnum t = p->GetType();
+  return t == adEmpty || t == adVariant ? zelado::TypeOfVariant(value.vt) : t;
+}
+
+}  // namespace
+
+_Command::_Command() : m_parameters(new Parameters) {}
+_Command::~_Command() = default;
+
+void _Command::PutRefActiveConnection(_Connection* connection) { m_connection = connection; }
+
+void _Command::PutActiveConnection(const _variant_t& connection) {
+  const VARIANT& v = connection;
+  if ((v.vt == VT_DISPATCH || v.vt == VT_UNKNOWN) && v.punkVal) {
+    _Connection* c = dynamic_cast<_Connection*>(v.punkVal);
+    if (!c) Raise(ErrorKind::TypeMismatch, L"the active connection must be a connection object");
+    m_connection = c;
+  } else if (v.vt == VT_BSTR) {
+    _ConnectionPtr c(new _Connection);
+    c->Open(_bstr_t(v.bstrVal), _bstr_t(L""), _bstr_t(L""), adConnectUnspecified);
+    m_connection = c;
+  } else {
+    m_connection = nullptr;
+  }
+}
+
+_ConnectionPtr _Command::GetActiveConnection() { return m_connection; }
+void _Command::PutCommandText(_bstr_t text) { m_text = zelado::Text(text); }
+_bstr_t _Command::GetCommandText() { return _bstr_t(m_text.c_str()); }
+void _Command::PutCommandType(CommandTypeEnum type) { m_type = type; }
+CommandTypeEnum _Command::GetCommandType() { return m_type; }
+void _Command::PutPrepared(VARIANT_BOOL prepared) { m_prepared = prepared; }
+VARIANT_BOOL _Command::GetPrepared() { return m_prepared; }
+void _Command::PutCommandTimeout(long seconds) { m_timeout = seconds; }
+long _Command::GetCommandTimeout() { return m_timeout; }
+ParametersPtr _Command::GetParameters() { return m_parameters; }
+
+_ParameterPtr _Command::CreateParameter(_bstr_t Name, DataTypeEnum Type, ParameterDirectionEnum Direction, long Size,
+                                        const _variant_t& Value) {
+  _ParameterPtr p(new _Parameter);
+  p->PutName(Name);
+  p->PutType(Type);
+  p->PutDirection(Direction);
+  p->PutSize(Size);
+  if (Given(Value)) p->PutValue(Value);
+  return p;
+}
+
+_RecordsetPtr _Command::Execute(VARIANT* RecordsAffected, VARIANT* ParametersArg, long Options) {
+  if (!m_connection) Raise(ErrorKind::InvalidConnection, L"the command has no active connection");
+  zelado::Session& session = m_connection->ZelSession();
+  if (m_text.empty()) Raise(ErrorKind::IllegalOperation, L"the command has no command text");
+  long type = zelado::CommandTypeOf(Options);
+  if (type == adCmdUnspecified) type = m_type;
+
+  // Values given to Execute stand in for the input parameters, in order.
+  const std::vector<_ParameterPtr>& items = m_parameters->ZelItems();
+  std::vector<_variant_t> given;
+  if (ParametersArg && ParametersArg->vt == (VT_ARRAY | VT_VARIANT) && ParametersArg->parray) {
+    LONG lo = 0, hi = -1;
+    SafeArrayGetLBound(ParametersArg->parray, 1, &lo);
+    SafeArrayGetUBound(ParametersArg->parray, 1, &hi);
+    for (LONG i = lo; i <= hi; ++i) {
+      _variant_t v;
+      SafeArrayGetElement(ParametersArg->parray, &i, &v);
+      given.push_back(std::move(v));
+    }
+  }
+  std::unique_ptr<zelado::RowStream> rows;
+  std::vector<zelado::Value> values;
+  size_t next = 0;
+  if (type == adCmdStoredProc) {
+    std::vector<zelado::EngineParam> params;
+    for (const _ParameterPtr& p : items) {
+      zelado::EngineParam e;
+      e.name = zelado::Text(p->GetName());
+      e.type = p->GetType();
+      e.direction = p->GetDirection();
+      _variant_t v = IsInput(e.direction) && next < given.size() ? given[next++] : p->GetValue();
+      e.value = zelado::FromVariant(v, BindType(p, v));
+      params.push_back(std::move(e));
+    }
+    rows = session.ExecuteProcedure(m_text, params);
+    for (size_t i = 0; i < items.size(); ++i)
+      if (!IsInput(params[i].direction) || params[i].direction == adParamInputOutput)
+        items[i]->PutValue(zelado::ToVariant(params[i].value, params[i].type));
+  } else {
+    for (const _ParameterPtr& p : items) {
+      if (!IsInput(p->GetDirection())) continue;
+      _variant_t v = next < given.size() ? given[next++] : p->GetValue();
+      values.push_back(zelado::FromVariant(v, BindType(p, v)));
+    }
+    rows = session.Execute(zelado::StatementFor(m_text, type), values, false);
+  }
+  if (RecordsAffected) {
+    VariantClear(RecordsAffected);
+    RecordsAffected->vt = VT_I4;
+    RecordsAffected->lVal = static_cast<LONG>(session.RowsAffected());
+  }
+  if (zelado::WantsNoRecords(Options)) return nullptr;
+  _RecordsetPtr rs(new _Recordset);
+  rs->ZelAttach(m_connection, std::move(rows), adOpenForwardOnly, adLockReadOnly);
+  return rs;
+}

@@ -1,0 +1,96 @@
+#include "platform/ado/Parameter.h"
+
+#include "platform/ado/ConnectionText.h"
+#include "platform/ado/ValueConvert.h"
+
+using zelado::ErrorKind;
+using zelado::Raise;
+
+_Parameter::_Parameter() = default;
+_Parameter::~_Parameter() = default;
+
+_bstr_t _Parameter::GetName() { return _bstr_t(m_name.c_str()); }
+void _Parameter::PutName(_bstr_t name) { m_name = zelado::Text(name); }
+_variant_t _Parameter::GetValue() { return m_value; }
+void _Parameter::PutValue(const _variant_t& value) {
+  m_value = value;
+  m_appending = false;
+}
+DataTypeEnum _Parameter::GetType() { return m_type; }
+void _Parameter::PutType(DataTypeEnum type) { m_type = type; }
+ParameterDirectionEnum _Parameter::GetDirection() { return m_direction; }
+void _Parameter::PutDirection(ParameterDirectionEnum direction) {
+  if (direction < adParamUnknown || direction > adParamReturnValue)
+    Raise(ErrorKind::InvalidArgument, L"not a parameter direction: " + std::to_wstring(static_cast<int>(direction)));
+  m_direction = direction;
+}
+long _Parameter::GetSize() { return m_size; }
+void _Parameter::PutSize(long size) {
+  if (size < 0) Raise(ErrorKind::InvalidArgument, L"a parameter size cannot be negative");
+  m_size = size;
+}
+long _Parameter::GetAttributes() { return m_attributes; }
+void _Parameter::PutAttributes(long attributes) { m_attributes = attributes; }
+unsigned char _Parameter::GetPrecision() { return m_precision; }
+void _Parameter::PutPrecision(unsigned char precision) { m_precision = precision; }
+unsigned char _Parameter::GetNumericScale() { return m_scale; }
+void _Parameter::PutNumericScale(unsigned char scale) { m_scale = scale; }
+
+HRESULT _Parameter::AppendChunk(const _variant_t& Data) {
+  std::string have, piece;
+  if (Data.vt == VT_BSTR) {
+    _bstr_t text = m_appending && m_value.vt == VT_BSTR ? _bstr_t(m_value.bstrVal) + _bstr_t(Data.bstrVal)
+                                                        : _bstr_t(Data.bstrVal);
+    m_value = text;
+  } else if (zelado::BytesOf(Data, piece)) {
+    if (m_appending) zelado::BytesOf(m_value, have);
+    m_value = zelado::ByteArray((have + piece).data(), have.size() + piece.size());
+  } else {
+    Raise(ErrorKind::TypeMismatch, L"a chunk must be text or an array of bytes");
+  }
+  m_appending = true;
+  return S_OK;
+}
+
+Parameters::Parameters() = default;
+Parameters::~Parameters() = default;
+
+HRESULT Parameters::Append(IDispatch* Object) {
+  _Parameter* p = dynamic_cast<_Parameter*>(Object);
+  if (!Object) Raise(ErrorKind::MissingHandle, L"no parameter to append");
+  if (!p) Raise(ErrorKind::TypeMismatch, L"only a parameter object can be appended");
+  for (const _ParameterPtr& have : m_items)
+    if (have == p) Raise(ErrorKind::IllegalOperation, L"the parameter is already in the collection");
+  m_items.emplace_back(p);
+  return S_OK;
+}
+
+long Parameters::IndexOf(const _variant_t& index) {
+  if (index.vt == VT_BSTR) {
+    std::wstring name = zelado::Text(_bstr_t(index.bstrVal));
+    for (size_t i = 0; i < m_items.size(); ++i)
+      if (zelado::SameText(zelado::Text(m_items[i]->GetName()), name)) return static_cast<long>(i);
+    Raise(ErrorKind::ItemNotFound, L"item cannot be found in the collection: no parameter named '" + name + L"'");
+  }
+  _variant_t n;
+  if (FAILED(VariantChangeType(&n, &index, 0, VT_I4)) || n.lVal < 0 || n.lVal >= static_cast<LONG>(m_items.size()))
+    Raise(ErrorKind::ItemNotFound, L"item cannot be found in the collection: no parameter at that position");
+  return n.lVal;
+}
+
+HRESULT Parameters::Delete(const _variant_t& Index) {
+  size_t at = static_cast<size_t>(IndexOf(Index));
+  // Rebuilt rather than erased: erasing move-assigns handles, and a
+  // handle's operator& is the out-parameter form, not its address.
+  std::vector<_ParameterPtr> kept;
+  for (size_t i = 0; i < m_items.size(); ++i)
+    if (i != at) kept.push_back(m_items[i]);
+  m_items.swap(kept);
+  return S_OK;
+}
+
+long Parameters::GetCount() { return static_cast<long>(m_items.size()); }
+
+_ParameterPtr Parameters::GetItem(const _variant_t& Index) { return m_items[IndexOf(Index)]; }
+
+HRESULT Parameters::Refresh() { return S_OK; }

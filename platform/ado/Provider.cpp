@@ -1,0 +1,37 @@
+#include "platform/ado/Provider.h"
+
+#include "platform/ado/ConnectionText.h"
+#include "platform/ado/sqlite/SqliteSession.h"
+
+namespace zelado {
+
+std::unique_ptr<RowStream> Session::ExecuteProcedure(const std::wstring& name, std::vector<EngineParam>&) {
+  Raise(ErrorKind::NotAvailable, L"stored procedures are not available with this engine ('" + name + L"')");
+}
+
+std::unique_ptr<Session> OpenSession(const std::wstring& text, const std::wstring& user,
+                                     const std::wstring& password) {
+  (void)user;
+  (void)password;
+  ConnectionText ct(text);
+  std::wstring provider = ct.Get(L"Provider");
+  if (provider.empty()) Raise(ErrorKind::BadConnectionText, L"the connection text names no Provider");
+  std::wstring source = ct.Get(L"Data Source");
+  if (SameText(provider, L"SQLite")) {
+    if (source.empty()) Raise(ErrorKind::BadConnectionText, L"the connection text names no Data Source");
+    return sqlite::OpenSession(source, false);
+  }
+  if (SameText(provider, L"Microsoft.Jet.OLEDB.4.0") || SameText(provider, L"Microsoft.ACE.OLEDB.12.0")) {
+    if (source.empty()) Raise(ErrorKind::BadConnectionText, L"the connection text names no Data Source");
+    if (ct.Get(L"Extended Properties").find(L"Excel") != std::wstring::npos)
+      Raise(ErrorKind::NotAvailable, L"the workbook engine is not available in this build");
+    // A database file of the desktop format: opened with the embedded engine.
+    // It has no passwords, so "Jet OLEDB:Database Password" has nothing to unlock.
+    return sqlite::OpenSession(source, true);
+  }
+  if (SameText(provider, L"PostgreSQL"))
+    Raise(ErrorKind::NotAvailable, L"the PostgreSQL engine is not available in this build");
+  Raise(ErrorKind::BadConnectionText, L"unknown provider '" + provider + L"'");
+}
+
+}  // namespace zelado

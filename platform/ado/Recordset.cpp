@@ -1,0 +1,220 @@
+#include "platform/ado/Recordset.h"
+
+#include "platform/ado/Connection.h"
+#include "platform/ado/Fields.h"
+#include "platform/ado/RecordsetState.h"
+#include "platform/ado/Source.h"
+#include "platform/ado/ValueConvert.h"
+
+using zelado::ErrorKind;
+using zelado::Raise;
+
+namespace {
+
+bool Given(const VARIANT& v) { return !(v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND) && v.vt != VT_EMPTY; }
+
+// A field list or value list: an array of variants, or one value.
+std::vector<_variant_t> Items(const VARIANT& v) {
+  std::vector<_variant_t> out;
+  if (v.vt == (VT_ARRAY | VT_VARIANT) && v.parray) {
+    LONG lo = 0, hi = -1;
+    SafeArrayGetLBound(v.parray, 1, &lo);
+    SafeArrayGetUBound(v.parray, 1, &hi);
+    for (LONG i = lo; i <= hi; ++i) {
+      _variant_t item;
+      if (FAILED(SafeArrayGetElement(v.parray, &i, &item)))
+        Raise(ErrorKind::InvalidArgument, L"an element of the list cannot be read");
+      out.push_back(std::move(item));
+    }
+  } else {
+    out.emplace_back(v);
+  }
+  return out;
+}
+
+}  // namespace
+
+_Recordset::_Recordset() : m_state(std::make_shared<zelado::RecordsetState>()) {}
+_Recordset::~_Recordset() = default;
+
+HRESULT _Recordset::Open(const _variant_t& Source, const _variant_t& ActiveConnection, CursorTypeEnum CursorType,
+                         LockTypeEnum LockType, long Options) {
+  if (m_state->Open()) Raise(ErrorKind::ObjectOpen, L"operation is not allowed when the recordset is open");
+  _ConnectionPtr connection;
+  const VARIANT& ac = ActiveConnection;
+  if ((ac.vt == VT_DISPATCH || ac.vt == VT_UNKNOWN) && ac.punkVal) {
+    connection = dynamic_cast<_Connection*>(ac.punkVal);
+  } else if (ac.vt == VT_BSTR) {
+    connection = new _Connection;
+    connection->Open(_bstr_t(ac.bstrVal), _bstr_t(L""), _bstr_t(L""), adConnectUnspecified);
+  }
+  if (!connection) Raise(ErrorKind::InvalidConnection, L"the recordset has no connection to open on");
+  if (Source.vt != VT_BSTR) Raise(ErrorKind::InvalidArgument, L"the recordset source must be a statement or a table name");
+  if (CursorType != adOpenUnspecified) m_cursor = CursorType;
+  if (LockType != adLockUnspecified) m_lock = LockType;
+  long type = zelado::CommandTypeOf(Options);
+  if (type == adCmdStoredProc) {
+    std::vector<zelado::EngineParam> none;
+    ZelAttach(connection, connection->ZelSession().ExecuteProcedure(zelado::Text(_bstr_t(Source.bstrVal)), none),
+              m_cursor, m_lock);
+    return S_OK;
+  }
+  std::wstring text = zelado::StatementFor(zelado::Text(_bstr_t(Source.bstrVal)), type);
+  bool keyed = m_cursor != adOpenForwardOnly || m_lock != adLockReadOnly;
+  _Connection* raw = connection;
+  auto run = [raw, text, keyed]() { return raw->ZelSession().Execute(text, {}, keyed); };
+  ZelAttach(connection, run(), m_cursor, m_lock, run);
+  return S_OK;
+}
+
+void _Recordset::ZelAttach(_Connection* connection, std::unique_ptr<zelado::RowStream> rows, CursorTypeEnum cursor,
+                           LockTypeEnum lock, std::function<std::unique_ptr<zelado::RowStream>()> reopen) {
+  zelado::RecordsetState& s = *m_state;
+  s.Close();
+  if (rows->Columns().empty()) return;  // a statement without rows: the recordset stays closed
+  s.connection = connection;
+  s.columns = rows->Columns();
+  s.table = rows->Keyed() ? rows->Table() : std::wstring();
+  s.reopen = reopen;
+  if (cursor == adOpenUnspecified) cursor = adOpenForwardOnly;
+  if (lock == adLockUnspecified) lock = adLockReadOnly;
+  // Keys are what a keyset cursor holds; without them it keeps the rows.
+  if ((cursor == adOpenKeyset || cursor == adOpenDynamic) && !rows->Keyed()) cursor = adOpenStatic;
+  zelado::RowStream& r = *rows;
+  if (cursor == adOpenForwardOnly) {
+    s.cursor = zelado::ForwardCursor(std::move(rows), reopen);
+  } else if (cursor == adOpenStatic) {
+    s.cursor = zelado::StaticCursor(r);
+  } else {
+    _Connection* raw = connection;
+    s.cursor = zelado::KeysetCursor(r, [raw]() -> zelado::Session& { return raw->ZelSession(); });
+  }
+  s.writable = lock != adLockReadOnly && !s.table.empty() && s.cursor->HasKey();
+  m_cursor = cursor;
+  m_lock = lock;
+}
+
+HRESULT _Recordset::Close() {
+  m_state->RequireOpen();
+  m_state->Close();
+  return S_OK;
+}
+
+long _Recordset::GetState() { return m_state->Open() ? adStateOpen : adStateClosed; }
+
+HRESULT _Recordset::Requery(long Options) {
+  (void)Options;
+  m_state->RequireOpen();
+  if (!m_state->reopen) Raise(ErrorKind::NotAvailable, L"this recordset cannot be run again");
+  _ConnectionPtr connection = m_state->connection;
+  auto reopen = m_state->reopen;
+  m_state->Cancel();
+  ZelAttach(connection, reopen(), m_cursor, m_lock, reopen);
+  return S_OK;
+}
+
+VARIANT_BOOL _Recordset::GetadoEOF() {
+  m_state->RequireOpen();
+  return m_state->cursor->Eof() ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+VARIANT_BOOL _Recordset::GetBOF() {
+  m_state->RequireOpen();
+  return m_state->cursor->Bof() ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+HRESULT _Recordset::MoveFirst() {
+  m_state->BeforeMove();
+  m_state->cursor->MoveFirst();
+  return S_OK;
+}
+
+HRESULT _Recordset::MoveLast() {
+  m_state->BeforeMove();
+  m_state->cursor->MoveLast();
+  return S_OK;
+}
+
+HRESULT _Recordset::MoveNext() { return Move(1); }
+HRESULT _Recordset::MovePrevious() { return Move(-1); }
+
+HRESULT _Recordset::Move(long NumRecords, const _variant_t& Start) {
+  if (Given(Start)) Raise(ErrorKind::NotAvailable, L"moving from a bookmark is not available");
+  m_state->BeforeMove();
+  m_state->cursor->Move(NumRecords);
+  return S_OK;
+}
+
+long _Recordset::GetRecordCount() {
+  m_state->RequireOpen();
+  return m_state->cursor->Count();
+}
+
+long _Recordset::GetAbsolutePosition() {
+  m_state->RequireOpen();
+  return m_state->cursor->Position();
+}
+
+FieldsPtr _Recordset::GetFields() { return FieldsPtr(new Fields(m_state)); }
+
+_variant_t _Recordset::GetCollect(const _variant_t& Index) { return GetFields()->GetItem(Index)->GetValue(); }
+
+void _Recordset::PutCollect(const _variant_t& Index, const _variant_t& value) {
+  GetFields()->GetItem(Index)->PutValue(value);
+}
+
+HRESULT _Recordset::AddNew(const _variant_t& FieldList, const _variant_t& Values) {
+  m_state->AddNew();
+  if (Given(FieldList)) return Update(FieldList, Values);
+  return S_OK;
+}
+
+HRESULT _Recordset::Update(const _variant_t& FieldsArg, const _variant_t& Values) {
+  m_state->RequireOpen();
+  if (Given(FieldsArg)) {
+    std::vector<_variant_t> names = Items(FieldsArg), values = Items(Values);
+    if (names.size() != values.size())
+      Raise(ErrorKind::InvalidArgument, L"the field list and the value list differ in length");
+    FieldsPtr fields = GetFields();
+    for (size_t i = 0; i < names.size(); ++i) fields->GetItem(names[i])->PutValue(values[i]);
+  }
+  m_state->Save();
+  return S_OK;
+}
+
+HRESULT _Recordset::CancelUpdate() {
+  m_state->Cancel();
+  return S_OK;
+}
+
+HRESULT _Recordset::Delete(AffectEnum AffectRecords) {
+  if (AffectRecords != adAffectCurrent)
+    Raise(ErrorKind::NotAvailable, L"only the current record can be deleted");
+  m_state->Delete();
+  return S_OK;
+}
+
+EditModeEnum _Recordset::GetEditMode() {
+  m_state->RequireOpen();
+  return m_state->edit;
+}
+
+CursorTypeEnum _Recordset::GetCursorType() { return m_cursor; }
+void _Recordset::PutCursorType(CursorTypeEnum type) {
+  if (m_state->Open()) Raise(ErrorKind::ObjectOpen, L"operation is not allowed when the recordset is open");
+  m_cursor = type;
+}
+LockTypeEnum _Recordset::GetLockType() { return m_lock; }
+void _Recordset::PutLockType(LockTypeEnum type) {
+  if (m_state->Open()) Raise(ErrorKind::ObjectOpen, L"operation is not allowed when the recordset is open");
+  m_lock = type;
+}
+
+_RecordsetPtr _Recordset::NextRecordset(VARIANT* RecordsAffected) {
+  if (RecordsAffected) {
+    VariantClear(RecordsAffected);
+    RecordsAffected->vt = VT_I4;
+    RecordsAffected->lVal = -1;
+  }
+  return nullptr;
+}

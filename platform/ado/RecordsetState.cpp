@@ -1,0 +1,140 @@
+#include "platform/ado/RecordsetState.h"
+
+#include "platform/ado/ConnectionText.h"
+#include "platform/ado/Connection.h"
+
+namespace zelado {
+
+void RecordsetState::RequireOpen() const {
+  if (!Open()) Raise(ErrorKind::ObjectClosed, L"operation is not allowed when the recordset is closed");
+}
+
+Session& RecordsetState::Engine() {
+  if (!connection) Raise(ErrorKind::InvalidConnection, L"the recordset has no connection");
+  return connection->ZelSession();
+}
+
+long RecordsetState::FieldIndex(const VARIANT& index) const {
+  RequireOpen();
+  _variant_t v(index);
+  if (v.vt == (VT_BYREF | VT_VARIANT) && v.pvarVal) v = *v.pvarVal;
+  if (v.vt == VT_BSTR) {
+    std::wstring name = v.bstrVal ? std::wstring(v.bstrVal, SysStringLen(v.bstrVal)) : std::wstring();
+    for (size_t i = 0; i < columns.size(); ++i)
+      if (SameText(columns[i].name, name)) return static_cast<long>(i);
+    Raise(ErrorKind::ItemNotFound, L"item cannot be found in the collection: no field named '" + name + L"'");
+  }
+  _variant_t n;
+  if (v.vt == VT_EMPTY || v.vt == VT_NULL || v.vt == VT_ERROR || FAILED(VariantChangeType(&n, &v, 0, VT_I4)))
+    Raise(ErrorKind::ItemNotFound, L"item cannot be found in the collection: the index is neither a position nor a name");
+  if (n.lVal < 0 || n.lVal >= static_cast<LONG>(columns.size()))
+    Raise(ErrorKind::ItemNotFound, L"item cannot be found in the collection: there is no field at position " +
+                                       std::to_wstring(n.lVal));
+  return n.lVal;
+}
+
+const Value& RecordsetState::Cell(long field) {
+  RequireOpen();
+  if (edit != adEditNone) return editRow[field];
+  return cursor->Current()[field];
+}
+
+void RecordsetState::RequireWritable() const {
+  RequireOpen();
+  if (writable) return;
+  if (table.empty())
+    Raise(ErrorKind::NotAvailable, L"the recordset cannot be updated: its rows do not come from one table with row keys");
+  Raise(ErrorKind::NotAvailable, L"the recordset cannot be updated: it was opened read-only");
+}
+
+void RecordsetState::BeginEdit() {
+  if (edit != adEditNone) return;
+  editRow = cursor->Current();
+  cursor->CurrentKey();
+  changed.assign(columns.size(), false);
+  appending.assign(columns.size(), false);
+  edit = adEditInProgress;
+}
+
+void RecordsetState::EndEdit() {
+  edit = adEditNone;
+  editRow.clear();
+  changed.clear();
+  appending.clear();
+  chunkField = -1;
+}
+
+void RecordsetState::Put(long field, Value value) {
+  RequireWritable();
+  BeginEdit();
+  editRow[field] = std::move(value);
+  changed[field] = true;
+}
+
+void RecordsetState::AddNew() {
+  RequireWritable();
+  if (edit != adEditNone) Save();
+  editRow.assign(columns.size(), Value());
+  changed.assign(columns.size(), false);
+  appending.assign(columns.size(), false);
+  edit = adEditAdd;
+}
+
+void RecordsetState::Save() {
+  RequireOpen();
+  if (edit == adEditNone) return;
+  std::vector<std::wstring> names;
+  Row values;
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (!changed[i]) continue;
+    names.push_back(columns[i].baseColumn);
+    values.push_back(editRow[i]);
+  }
+  Session& s = Engine();
+  int64_t key = edit == adEditAdd ? s.InsertRow(table, names, values) : cursor->CurrentKey();
+  if (edit == adEditInProgress) s.UpdateRow(table, key, names, values);
+  // Read the row back: defaults, the key column and the engine's own
+  // conversions show as a second reader would see them.
+  std::vector<Row> back;
+  s.Fetch(table, columns, &key, 1, back);
+  Row row = back[0].empty() ? editRow : std::move(back[0]);
+  if (edit == adEditAdd)
+    cursor->Added(key, std::move(row));
+  else
+    cursor->Replaced(std::move(row));
+  EndEdit();
+}
+
+void RecordsetState::Cancel() {
+  RequireOpen();
+  EndEdit();
+}
+
+void RecordsetState::Delete() {
+  RequireWritable();
+  if (edit == adEditAdd) {  // a new record not yet saved simply goes
+    EndEdit();
+    return;
+  }
+  EndEdit();
+  Engine().DeleteRow(table, cursor->CurrentKey());
+  cursor->Removed();
+}
+
+void RecordsetState::BeforeMove() {
+  RequireOpen();
+  if (edit != adEditNone) Save();
+  chunkField = -1;
+}
+
+void RecordsetState::Close() {
+  EndEdit();
+  cursor.reset();
+  reopen = nullptr;
+  columns.clear();
+  table.clear();
+  writable = false;
+  connection = nullptr;
+}
+
+}  // namespace zelado

@@ -1,0 +1,50 @@
+// What a recordset, its fields and their field objects share: the columns,
+// the cursor, the edit buffer of the current or new record, and where a
+// chunked read stands.
+#pragma once
+
+#include "platform/ado/AdoFwd.h"
+#include "platform/ado/Cursor.h"
+
+namespace zelado {
+
+struct RecordsetState {
+  _ConnectionPtr connection;  // keeps the engine session the cursor reads
+  std::vector<Column> columns;
+  std::wstring table;  // the one table rows come from, empty otherwise
+  bool writable = false;
+  std::unique_ptr<Cursor> cursor;
+  StreamMaker reopen;
+
+  EditModeEnum edit = adEditNone;
+  Row editRow;
+  std::vector<bool> changed;
+  std::vector<bool> appending;  // AppendChunk has started on the field
+
+  long chunkField = -1;  // GetChunk's field and how far it has read
+  size_t chunkOffset = 0;
+
+  bool Open() const { return cursor != nullptr; }
+  void RequireOpen() const;
+  Session& Engine();
+  // Position or name (without regard to case) of a field; ItemNotFound otherwise.
+  long FieldIndex(const VARIANT& index) const;
+  // The value a field reads now: the edit buffer's while editing.
+  const Value& Cell(long field);
+
+  void Put(long field, Value value);
+  void AddNew();
+  void Save();    // Update: writes the edit buffer
+  void Cancel();  // CancelUpdate
+  void Delete();
+  // Before any move: a pending edit is saved, chunk reading starts over.
+  void BeforeMove();
+  void Close();
+
+private:
+  void RequireWritable() const;
+  void BeginEdit();
+  void EndEdit();
+};
+
+}  // namespace zelado

@@ -1,0 +1,179 @@
+#include "platform/ado/ValueConvert.h"
+
+#include <cstring>
+
+namespace zelado {
+
+namespace {
+
+bool IsDateType(DataTypeEnum t) { return t == adDate || t == adDBDate || t == adDBTime || t == adDBTimeStamp; }
+bool IsDecimalType(DataTypeEnum t) { return t == adDecimal || t == adNumeric || t == adVarNumeric || t == adCurrency; }
+bool IsIntegerType(DataTypeEnum t) {
+  switch (t) {
+    case adSmallInt: case adInteger: case adTinyInt: case adUnsignedTinyInt: case adUnsignedSmallInt:
+    case adUnsignedInt: case adBigInt: case adUnsignedBigInt:
+      return true;
+    default:
+      return false;
+  }
+}
+bool IsBinaryType(DataTypeEnum t) { return t == adBinary || t == adVarBinary || t == adLongVarBinary; }
+bool IsTextType(DataTypeEnum t) {
+  return t == adBSTR || t == adChar || t == adWChar || t == adVarChar || t == adLongVarChar || t == adVarWChar ||
+         t == adLongVarWChar;
+}
+
+_variant_t FromText(const std::string& utf8) {
+  _variant_t v;
+  v.vt = VT_BSTR;
+  v.bstrVal = ZelBstrFromUtf8Len(utf8.data(), utf8.size());
+  return v;
+}
+
+_variant_t Natural(const Value& value) {
+  _variant_t v;
+  switch (value.kind) {
+    case Value::Null: v.vt = VT_NULL; break;
+    case Value::Integer:
+      if (value.i >= INT32_MIN && value.i <= INT32_MAX) {
+        v.vt = VT_I4;
+        v.lVal = static_cast<LONG>(value.i);
+      } else {
+        v.vt = VT_I8;
+        v.llVal = value.i;
+      }
+      break;
+    case Value::Real: v.vt = VT_R8; v.dblVal = value.r; break;
+    case Value::Text: return FromText(value.bytes);
+    case Value::Blob: return ByteArray(value.bytes.data(), value.bytes.size());
+  }
+  return v;
+}
+
+// Converts in place; answers false (leaving v) when the kind will not take it.
+bool Change(_variant_t& v, VARTYPE vt) {
+  _variant_t out;
+  if (FAILED(VariantChangeType(&out, &v, 0, vt))) return false;
+  v = std::move(out);
+  return true;
+}
+
+std::string Utf8Of(const VARIANT& v) {
+  _variant_t text;
+  if (FAILED(VariantChangeType(&text, &v, 0, VT_BSTR)))
+    Raise(ErrorKind::TypeMismatch, L"the value cannot be written as text");
+  return ZelUtf8FromWide(text.bstrVal, SysStringLen(text.bstrVal));
+}
+
+[[noreturn]] void Mismatch(const wchar_t* what) {
+  Raise(ErrorKind::TypeMismatch, std::wstring(L"the value does not fit a column of type ") + what);
+}
+
+}  // namespace
+
+_variant_t ToVariant(const Value& value, DataTypeEnum type) {
+  _variant_t v = Natural(value);
+  if (value.kind == Value::Null || value.kind == Value::Blob) return v;
+  // A value the engine kept in another kind than its column declares (the
+  // engine lets any column hold any value) stays as it is rather than fail.
+  if (IsDateType(type))
+    Change(v, VT_DATE);
+  else if (type == adBoolean)
+    Change(v, VT_BOOL);
+  else if (IsDecimalType(type))
+    Change(v, VT_DECIMAL);
+  else if (type == adDouble || type == adSingle)
+    Change(v, VT_R8);
+  return v;
+}
+
+Value FromVariant(const VARIANT& in, DataTypeEnum type) {
+  if (in.vt == VT_EMPTY || in.vt == VT_NULL || (in.vt == VT_ERROR && in.scode == DISP_E_PARAMNOTFOUND))
+    return Value();
+  if (in.vt == (VT_ARRAY | VT_UI1)) {
+    std::string bytes;
+    BytesOf(in, bytes);
+    if (IsTextType(type)) return Value::Str(std::move(bytes));
+    return Value::Bin(std::move(bytes));
+  }
+  _variant_t v(in);
+  if (IsDateType(type) || (type == adVariant && v.vt == VT_DATE)) {
+    if (!Change(v, VT_DATE)) Mismatch(L"date");
+    _variant_t text;
+    if (FAILED(VariantChangeType(&text, &v, 0, VT_BSTR))) Mismatch(L"date");
+    return Value::Str(ZelUtf8FromWide(text.bstrVal, SysStringLen(text.bstrVal)));
+  }
+  if (type == adBoolean || (type == adVariant && v.vt == VT_BOOL)) {
+    if (!Change(v, VT_BOOL)) Mismatch(L"boolean");
+    return Value::Int(v.boolVal ? 1 : 0);
+  }
+  if (IsIntegerType(type) || (type == adVariant && (v.vt == VT_I1 || v.vt == VT_I2 || v.vt == VT_I4 ||
+                                                    v.vt == VT_I8 || v.vt == VT_UI1 || v.vt == VT_UI2 ||
+                                                    v.vt == VT_UI4 || v.vt == VT_INT || v.vt == VT_UINT))) {
+    if (!Change(v, VT_I8)) Mismatch(L"integer");
+    return Value::Int(v.llVal);
+  }
+  if (type == adDouble || type == adSingle || (type == adVariant && (v.vt == VT_R4 || v.vt == VT_R8))) {
+    if (!Change(v, VT_R8)) Mismatch(L"double");
+    return Value::Dbl(v.dblVal);
+  }
+  if (IsDecimalType(type) || (type == adVariant && (v.vt == VT_DECIMAL || v.vt == VT_CY || v.vt == VT_UI8))) {
+    // Kept as the exact text; a numeric column stores it as a number
+    // when that loses nothing.
+    if (!Change(v, VT_DECIMAL)) Mismatch(L"decimal");
+    return Value::Str(Utf8Of(v));
+  }
+  if (IsBinaryType(type)) return Value::Bin(Utf8Of(v));
+  return Value::Str(Utf8Of(v));
+}
+
+DataTypeEnum TypeOfVariant(VARTYPE vt) {
+  switch (vt) {
+    case VT_I1: case VT_I2: case VT_I4: case VT_INT: case VT_UI1: case VT_UI2: case VT_UI4: case VT_UINT:
+      return adInteger;
+    case VT_I8: case VT_UI8: return adBigInt;
+    case VT_R4: case VT_R8: return adDouble;
+    case VT_CY: return adCurrency;
+    case VT_DATE: return adDate;
+    case VT_BOOL: return adBoolean;
+    case VT_DECIMAL: return adDecimal;
+    case VT_ARRAY | VT_UI1: return adLongVarBinary;
+    case VT_BSTR: return adVarWChar;
+    default: return adVariant;
+  }
+}
+
+_variant_t ByteArray(const char* data, size_t size) {
+  SAFEARRAY* sa = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(size));
+  if (!sa) Raise(ErrorKind::OutOfMemory, L"no memory for a byte array of " + std::to_wstring(size) + L" bytes");
+  void* p = nullptr;
+  if (size && SUCCEEDED(SafeArrayAccessData(sa, &p))) {
+    std::memcpy(p, data, size);
+    SafeArrayUnaccessData(sa);
+  }
+  _variant_t v;
+  v.vt = VT_ARRAY | VT_UI1;
+  v.parray = sa;
+  return v;
+}
+
+bool BytesOf(const VARIANT& value, std::string& out) {
+  out.clear();
+  if (value.vt != (VT_ARRAY | VT_UI1) || !value.parray || SafeArrayGetDim(value.parray) != 1) return false;
+  LONG lo = 0, hi = -1;
+  SafeArrayGetLBound(value.parray, 1, &lo);
+  SafeArrayGetUBound(value.parray, 1, &hi);
+  if (hi < lo) return true;
+  void* p = nullptr;
+  if (FAILED(SafeArrayAccessData(value.parray, &p))) return false;
+  out.assign(static_cast<const char*>(p), static_cast<size_t>(hi - lo + 1));
+  SafeArrayUnaccessData(value.parray);
+  return true;
+}
+
+std::wstring Text(const _bstr_t& text) {
+  const wchar_t* p = text;
+  return p ? std::wstring(p, text.length()) : std::wstring();
+}
+
+}  // namespace zelado

@@ -1,0 +1,112 @@
+#include "platform/ado/sqlite/SqliteDb.h"
+
+#include "platform/mfc/String.h"
+
+#include <cstring>
+
+namespace zelado {
+namespace sqlite {
+
+ErrorKind KindOf(int rc, const char* message) {
+  std::string m = message ? message : "";
+  switch (rc & 0xff) {
+    case SQLITE_ERROR:
+      if (m.find("no such table") != std::string::npos) return ErrorKind::UnknownTable;
+      return ErrorKind::Syntax;
+    case SQLITE_CONSTRAINT:
+      return ErrorKind::Constraint;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return ErrorKind::Locked;
+    case SQLITE_READONLY:
+      return ErrorKind::ReadOnly;
+    case SQLITE_MISMATCH:
+      return ErrorKind::TypeMismatch;
+    case SQLITE_TOOBIG:
+      return ErrorKind::ValueRefused;
+    case SQLITE_RANGE:
+      return ErrorKind::InvalidArgument;
+    case SQLITE_NOMEM:
+      return ErrorKind::OutOfMemory;
+    case SQLITE_CANTOPEN:
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+    case SQLITE_IOERR:
+    case SQLITE_FULL:
+    case SQLITE_PROTOCOL:
+    case SQLITE_PERM:
+      return ErrorKind::Connection;
+    default:
+      return ErrorKind::IllegalOperation;
+  }
+}
+
+void RaiseFrom(sqlite3* db, int rc) {
+  const char* msg = db ? sqlite3_errmsg(db) : nullptr;
+  RaiseMessage(rc, msg ? msg : sqlite3_errstr(rc));
+}
+
+void RaiseMessage(int rc, std::string text) {
+  ErrorKind kind = KindOf(rc, text.c_str());
+  if (kind == ErrorKind::Locked)
+    text += " (another connection held its lock for more than " + std::to_string(kLockWaitMs / 1000) + " seconds)";
+  Raise(kind, text);
+}
+
+std::string StatementText(const std::wstring& text) {
+  for (wchar_t c : text) {
+    if (c == 0) Raise(ErrorKind::Syntax, L"the statement holds a NUL character");
+    unsigned long u = static_cast<unsigned long>(c);
+    if ((u >= 0xD800 && u <= 0xDFFF) || u > 0x10FFFF)
+      Raise(ErrorKind::Syntax, L"the statement holds a code point that is not Unicode");
+  }
+  return Utf8(text);
+}
+
+std::string Utf8(const std::wstring& text) { return ZelWideToUtf8(text.data(), text.size()); }
+
+std::wstring Wide(const char* utf8) { return utf8 ? ZelUtf8ToWide(utf8, std::strlen(utf8)) : std::wstring(); }
+
+std::string QuoteName(const std::wstring& name) {
+  std::string out = "\"";
+  for (char c : Utf8(name)) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}
+
+void Bind(sqlite3* db, sqlite3_stmt* stmt, int index, const Value& v) {
+  int rc = SQLITE_OK;
+  switch (v.kind) {
+    case Value::Null: rc = sqlite3_bind_null(stmt, index); break;
+    case Value::Integer: rc = sqlite3_bind_int64(stmt, index, v.i); break;
+    case Value::Real: rc = sqlite3_bind_double(stmt, index, v.r); break;
+    case Value::Text:
+      rc = sqlite3_bind_text64(stmt, index, v.bytes.data(), v.bytes.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+      break;
+    case Value::Blob:
+      rc = sqlite3_bind_blob64(stmt, index, v.bytes.data(), v.bytes.size(), SQLITE_TRANSIENT);
+      break;
+  }
+  if (rc != SQLITE_OK) RaiseFrom(db, rc);
+}
+
+Value Read(sqlite3_stmt* stmt, int column) {
+  switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_INTEGER: return Value::Int(sqlite3_column_int64(stmt, column));
+    case SQLITE_FLOAT: return Value::Dbl(sqlite3_column_double(stmt, column));
+    case SQLITE_TEXT: {
+      const char* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+      return Value::Str(std::string(p ? p : "", sqlite3_column_bytes(stmt, column)));
+    }
+    case SQLITE_BLOB: {
+      const char* p = static_cast<const char*>(sqlite3_column_blob(stmt, column));
+      return Value::Bin(std::string(p ? p : "", sqlite3_column_bytes(stmt, column)));
+    }
+    default: return Value();
+  }
+}
+
+}  // namespace sqlite
+}  // namespace zelado

@@ -1,0 +1,52 @@
+// The embedded engine's handles and the sorting of its errors.
+#pragma once
+
+#include "platform/ado/Provider.h"
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+
+namespace zelado {
+namespace sqlite {
+
+// How long a statement waits for another connection's lock before it fails
+// with ErrorKind::Locked.
+constexpr int kLockWaitMs = 3000;
+
+// The database handle, shared by a session and the streams it handed out,
+// so a recordset outliving its connection never reads a closed handle.
+struct Db {
+  explicit Db(sqlite3* h) : handle(h) {}
+  ~Db() { sqlite3_close_v2(handle); }
+  Db(const Db&) = delete;
+  Db& operator=(const Db&) = delete;
+  sqlite3* handle;
+};
+using DbPtr = std::shared_ptr<Db>;
+
+struct StmtDeleter {
+  void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
+
+// Raises the error the engine reported for `rc` on `db`, sorted into its kind.
+[[noreturn]] void RaiseFrom(sqlite3* db, int rc);
+[[noreturn]] void RaiseMessage(int rc, std::string message);
+ErrorKind KindOf(int rc, const char* message);
+
+// Statement text as UTF-8; a NUL or a code point that is not Unicode
+// (a lone surrogate, beyond U+10FFFF) raises Syntax instead of being cut or
+// replaced, so what runs is exactly what was written.
+std::string StatementText(const std::wstring& text);
+std::string Utf8(const std::wstring& text);
+std::wstring Wide(const char* utf8);
+// "name" with inner quotes doubled: any table or column name is safe in a statement.
+std::string QuoteName(const std::wstring& name);
+
+void Bind(sqlite3* db, sqlite3_stmt* stmt, int index, const Value& value);
+Value Read(sqlite3_stmt* stmt, int column);
+
+}  // namespace sqlite
+}  // namespace zelado

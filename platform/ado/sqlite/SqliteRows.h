@@ -1,0 +1,40 @@
+// The rows of one prepared statement, stepped as they are read. The first
+// step runs when the stream is made, so a statement's errors (a lock, a
+// constraint) come from Execute and not from the first read.
+#pragma once
+
+#include "platform/ado/sqlite/SqliteDb.h"
+
+namespace zelado {
+namespace sqlite {
+
+class Rows : public RowStream {
+public:
+  // keyed: column 0 of the statement is the rowid of `table` and is not a
+  // column of the stream.
+  Rows(DbPtr db, StmtPtr stmt, bool keyed, std::wstring table);
+
+  const std::vector<Column>& Columns() const override { return m_columns; }
+  bool Next(Row* row, int64_t* key) override;
+  const std::wstring& Table() const override { return m_table; }
+  bool Keyed() const override { return m_keyed; }
+
+  // Runs the statement to its end (for statements before the last of a text).
+  void Drain();
+
+private:
+  void Step();
+
+  DbPtr m_db;
+  StmtPtr m_stmt;
+  bool m_keyed;
+  std::wstring m_table;
+  std::vector<Column> m_columns;
+  bool m_hasRow = false;
+};
+
+// Column descriptions of a prepared statement, from `first` on.
+std::vector<Column> DescribeColumns(sqlite3* db, sqlite3_stmt* stmt, int first);
+
+}  // namespace sqlite
+}  // namespace zelado

@@ -1,0 +1,279 @@
+#include "platform/ado/sqlite/SqliteSession.h"
+
+#include "platform/ado/sqlite/SqliteRows.h"
+#include "platform/ado/sqlite/SqliteSchema.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <unordered_map>
+
+namespace zelado {
+namespace sqlite {
+
+namespace {
+
+// Past white space and comments.
+const char* SkipBlank(const char* p, const char* end) {
+  for (;;) {
+    while (p < end && std::isspace((unsigned char)*p)) ++p;
+    if (end - p >= 2 && p[0] == '-' && p[1] == '-') {
+      while (p < end && *p != '\n') ++p;
+    } else if (end - p >= 2 && p[0] == '/' && p[1] == '*') {
+      const char* close = std::strstr(p + 2, "*/");
+      p = close && close < end ? close + 2 : end;
+    } else {
+      return p;
+    }
+  }
+}
+
+// When `p` starts with the keyword, answers the position after it.
+const char* Keyword(const char* p, const char* end, const char* word) {
+  size_t n = std::strlen(word);
+  if (static_cast<size_t>(end - p) < n || strncasecmp(p, word, n) != 0) return nullptr;
+  if (p + n < end && (std::isalnum((unsigned char)p[n]) || p[n] == '_')) return nullptr;
+  return p + n;
+}
+
+std::string ColumnList(const std::vector<Column>& columns) {
+  std::string s;
+  for (const Column& c : columns) s += ", " + QuoteName(c.baseColumn);
+  return s;
+}
+
+}  // namespace
+
+std::unique_ptr<Session> OpenSession(const std::wstring& path, bool mustExist) {
+  std::string file = Utf8(path);
+  struct stat st;
+  if (mustExist && stat(file.c_str(), &st) != 0)
+    Raise(ErrorKind::Connection, L"the database file '" + path + L"' does not exist");
+  sqlite3* raw = nullptr;
+  int flags = SQLITE_OPEN_READWRITE | (mustExist ? 0 : SQLITE_OPEN_CREATE);
+  int rc = sqlite3_open_v2(file.c_str(), &raw, flags, nullptr);
+  DbPtr db = std::make_shared<Db>(raw);
+  if (rc != SQLITE_OK) {
+    std::string message = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
+    RaiseMessage(rc, message + ": " + file);
+  }
+  sqlite3_extended_result_codes(raw, 1);
+  sqlite3_busy_timeout(raw, kLockWaitMs);
+  // Reading the schema is what tells a database from any other file.
+  rc = sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master; PRAGMA foreign_keys=ON;", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    std::string message = sqlite3_errmsg(raw);
+    RaiseMessage(rc, message + ": " + file);
+  }
+  return std::unique_ptr<Session>(new SqliteSession(std::move(db)));
+}
+
+Capabilities SqliteSession::GetCapabilities() const {
+  Capabilities c;
+  c.storedProcedures = false;
+  c.outputParameters = false;
+  return c;
+}
+
+StmtPtr SqliteSession::Keyed(sqlite3_stmt* stmt, const char* text, std::wstring& table) {
+  int n = sqlite3_column_count(stmt);
+  if (n == 0) return nullptr;
+  const char* first = sqlite3_column_table_name(stmt, 0);
+  for (int i = 0; i < n; ++i) {
+    const char* t = sqlite3_column_table_name(stmt, i);
+    const char* d = sqlite3_column_database_name(stmt, i);
+    if (!t || !first || std::strcmp(t, first) != 0 || !d || std::strcmp(d, "main") != 0) return nullptr;
+  }
+  const char* end = text + std::strlen(text);
+  const char* p = Keyword(SkipBlank(text, end), end, "SELECT");
+  if (!p) return nullptr;
+  const char* q = SkipBlank(p, end);
+  if (Keyword(q, end, "DISTINCT")) return nullptr;
+  if (const char* all = Keyword(q, end, "ALL")) p = all;
+  std::string keyed = std::string(text, p) + " rowid," + std::string(p);
+  sqlite3_stmt* raw = nullptr;
+  if (sqlite3_prepare_v2(m_db->handle, keyed.c_str(), -1, &raw, nullptr) != SQLITE_OK || !raw) {
+    sqlite3_finalize(raw);
+    return nullptr;
+  }
+  StmtPtr out(raw);
+  const char* keyTable = sqlite3_column_table_name(raw, 0);
+  if (sqlite3_column_count(raw) != n + 1 || !keyTable || std::strcmp(keyTable, first) != 0) return nullptr;
+  table = Wide(first);
+  return out;
+}
+
+std::unique_ptr<RowStream> SqliteSession::Execute(const std::wstring& text, const std::vector<Value>& params,
+                                                  bool keyed) {
+  std::string sql = StatementText(text);
+  const char* p = sql.c_str();
+  const char* end = p + sql.size();
+  size_t used = 0;
+  std::unique_ptr<Rows> last;
+  int64_t changed = -1;
+  while (p < end) {
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    int rc = sqlite3_prepare_v2(m_db->handle, p, static_cast<int>(end - p), &raw, &tail);
+    if (rc != SQLITE_OK) RaiseFrom(m_db->handle, rc);
+    const char* start = p;
+    p = tail;
+    if (!raw) continue;
+    StmtPtr stmt(raw);
+    if (last) last->Drain();  // an earlier statement of the text runs to its end
+    std::wstring table;
+    if (keyed && SkipBlank(p, end) == end) {
+      std::string one(start, p);
+      if (StmtPtr k = Keyed(raw, one.c_str(), table)) stmt = std::move(k);
+    }
+    int count = sqlite3_bind_parameter_count(stmt.get());
+    for (int i = 1; i <= count; ++i, ++used) {
+      if (used >= params.size())
+        Raise(ErrorKind::InvalidArgument, L"the statement has more ? markers than values were given");
+      Bind(m_db->handle, stmt.get(), i, params[used]);
+    }
+    bool writes = !sqlite3_stmt_readonly(stmt.get());
+    last.reset(new Rows(m_db, std::move(stmt), !table.empty(), table));
+    if (writes) changed = (changed < 0 ? 0 : changed) + sqlite3_changes64(m_db->handle);
+  }
+  if (used < params.size()) Raise(ErrorKind::InvalidArgument, L"more values were given than the statement has ? markers");
+  m_changes = changed;
+  if (!last) return std::unique_ptr<RowStream>(new Rows(m_db, nullptr, false, L""));
+  return last;
+}
+
+sqlite3_stmt* SqliteSession::Cached(const std::string& sql) {
+  auto it = m_cache.find(sql);
+  if (it != m_cache.end()) return it->second.get();
+  sqlite3_stmt* raw = nullptr;
+  int rc = sqlite3_prepare_v3(m_db->handle, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &raw, nullptr);
+  if (rc != SQLITE_OK) RaiseFrom(m_db->handle, rc);
+  m_cache[sql].reset(raw);
+  return raw;
+}
+
+int64_t SqliteSession::RunWrite(sqlite3_stmt* stmt) {
+  int rc = sqlite3_step(stmt);
+  std::string message = sqlite3_errmsg(m_db->handle);
+  sqlite3_reset(stmt);
+  sqlite3_clear_bindings(stmt);
+  if (rc != SQLITE_DONE && rc != SQLITE_ROW) RaiseMessage(rc, message);
+  return sqlite3_changes64(m_db->handle);
+}
+
+void SqliteSession::Fetch(const std::wstring& table, const std::vector<Column>& columns, const int64_t* keys,
+                          size_t count, std::vector<Row>& rows) {
+  rows.assign(count, Row());
+  if (count == 0) return;
+  std::unordered_map<int64_t, size_t> where;
+  int64_t lo = keys[0], hi = keys[0];
+  for (size_t i = 0; i < count; ++i) {
+    where[keys[i]] = i;
+    lo = std::min(lo, keys[i]);
+    hi = std::max(hi, keys[i]);
+  }
+  std::string select = "SELECT rowid" + ColumnList(columns) + " FROM " + QuoteName(table);
+  // Keys of a block are mostly neighbours: one range scan reads them all;
+  // scattered keys are looked up one by one.
+  bool range = static_cast<uint64_t>(hi - lo) <= 4 * count + 64;
+  sqlite3_stmt* stmt = Cached(select + (range ? " WHERE rowid BETWEEN ?1 AND ?2" : " WHERE rowid = ?1"));
+  auto readAll = [&]() {
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+      auto it = where.find(sqlite3_column_int64(stmt, 0));
+      if (it == where.end()) continue;
+      Row& r = rows[it->second];
+      r.resize(columns.size());
+      for (size_t c = 0; c < columns.size(); ++c) r[c] = Read(stmt, static_cast<int>(c) + 1);
+    }
+    std::string message = sqlite3_errmsg(m_db->handle);
+    sqlite3_reset(stmt);
+    if (rc != SQLITE_DONE) RaiseMessage(rc, message);
+  };
+  if (range) {
+    sqlite3_bind_int64(stmt, 1, lo);
+    sqlite3_bind_int64(stmt, 2, hi);
+    readAll();
+  } else {
+    for (size_t i = 0; i < count; ++i) {
+      sqlite3_bind_int64(stmt, 1, keys[i]);
+      readAll();
+    }
+  }
+}
+
+int64_t SqliteSession::InsertRow(const std::wstring& table, const std::vector<std::wstring>& columns,
+                                 const Row& values) {
+  std::string sql = "INSERT INTO " + QuoteName(table);
+  if (columns.empty()) {
+    sql += " DEFAULT VALUES";
+  } else {
+    std::string names, marks;
+    for (size_t i = 0; i < columns.size(); ++i) {
+      names += (i ? ", " : "") + QuoteName(columns[i]);
+      marks += i ? ", ?" : "?";
+    }
+    sql += " (" + names + ") VALUES (" + marks + ")";
+  }
+  sqlite3_stmt* stmt = Cached(sql);
+  for (size_t i = 0; i < values.size(); ++i) Bind(m_db->handle, stmt, static_cast<int>(i) + 1, values[i]);
+  m_changes = RunWrite(stmt);
+  return sqlite3_last_insert_rowid(m_db->handle);
+}
+
+void SqliteSession::UpdateRow(const std::wstring& table, int64_t key, const std::vector<std::wstring>& columns,
+                              const Row& values) {
+  if (columns.empty()) return;
+  std::string sql = "UPDATE " + QuoteName(table) + " SET ";
+  for (size_t i = 0; i < columns.size(); ++i) sql += (i ? ", " : "") + QuoteName(columns[i]) + " = ?";
+  sql += " WHERE rowid = ?";
+  sqlite3_stmt* stmt = Cached(sql);
+  for (size_t i = 0; i < values.size(); ++i) Bind(m_db->handle, stmt, static_cast<int>(i) + 1, values[i]);
+  sqlite3_bind_int64(stmt, static_cast<int>(values.size()) + 1, key);
+  m_changes = RunWrite(stmt);
+  if (m_changes == 0) Raise(ErrorKind::NoCurrentRecord, L"the row to update is no longer in the table");
+}
+
+void SqliteSession::DeleteRow(const std::wstring& table, int64_t key) {
+  sqlite3_stmt* stmt = Cached("DELETE FROM " + QuoteName(table) + " WHERE rowid = ?");
+  sqlite3_bind_int64(stmt, 1, key);
+  m_changes = RunWrite(stmt);
+  if (m_changes == 0) Raise(ErrorKind::NoCurrentRecord, L"the row to delete is no longer in the table");
+}
+
+void SqliteSession::Exec(const std::string& sql) {
+  int rc = sqlite3_exec(m_db->handle, sql.c_str(), nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) RaiseFrom(m_db->handle, rc);
+}
+
+// Nested levels are savepoints inside the one transaction of the engine.
+void SqliteSession::BeginTransaction() {
+  Exec(m_level == 0 ? "BEGIN" : "SAVEPOINT zel_level_" + std::to_string(m_level));
+  ++m_level;
+}
+
+void SqliteSession::CommitTransaction() {
+  if (m_level == 0) Raise(ErrorKind::IllegalOperation, L"no transaction is active");
+  Exec(m_level == 1 ? "COMMIT" : "RELEASE zel_level_" + std::to_string(m_level - 1));
+  --m_level;
+}
+
+void SqliteSession::RollbackTransaction() {
+  if (m_level == 0) Raise(ErrorKind::IllegalOperation, L"no transaction is active");
+  std::string name = "zel_level_" + std::to_string(m_level - 1);
+  // The engine may already have ended the transaction itself after an error.
+  if (m_level == 1 || sqlite3_get_autocommit(m_db->handle))
+    Exec(sqlite3_get_autocommit(m_db->handle) ? "SELECT 1" : "ROLLBACK");
+  else
+    Exec("ROLLBACK TO " + name + "; RELEASE " + name);
+  m_level = sqlite3_get_autocommit(m_db->handle) ? 0 : m_level - 1;
+}
+
+std::unique_ptr<RowStream> SqliteSession::Schema(SchemaEnum schema, const std::vector<Value>& restrictions) {
+  return SchemaRows(m_db->handle, schema, restrictions);
+}
+
+}  // namespace sqlite
+}  // namespace zelado

@@ -1,0 +1,55 @@
+// A connection of the embedded engine.
+#pragma once
+
+#include "platform/ado/sqlite/SqliteDb.h"
+
+#include <map>
+
+namespace zelado {
+namespace sqlite {
+
+// Opens the database file (":memory:" for a private in-memory one); a
+// missing file is created unless mustExist.
+std::unique_ptr<Session> OpenSession(const std::wstring& path, bool mustExist);
+
+class SqliteSession : public Session {
+public:
+  explicit SqliteSession(DbPtr db) : m_db(std::move(db)) {}
+
+  Capabilities GetCapabilities() const override;
+  std::unique_ptr<RowStream> Execute(const std::wstring& text, const std::vector<Value>& params,
+                                     bool keyed) override;
+  int64_t RowsAffected() override { return m_changes; }
+
+  void Fetch(const std::wstring& table, const std::vector<Column>& columns, const int64_t* keys, size_t count,
+             std::vector<Row>& rows) override;
+  int64_t InsertRow(const std::wstring& table, const std::vector<std::wstring>& columns,
+                    const Row& values) override;
+  void UpdateRow(const std::wstring& table, int64_t key, const std::vector<std::wstring>& columns,
+                 const Row& values) override;
+  void DeleteRow(const std::wstring& table, int64_t key) override;
+
+  void BeginTransaction() override;
+  void CommitTransaction() override;
+  void RollbackTransaction() override;
+
+  std::unique_ptr<RowStream> Schema(SchemaEnum schema, const std::vector<Value>& restrictions) override;
+
+private:
+  // A prepared statement kept for the life of the session, reset and unbound.
+  sqlite3_stmt* Cached(const std::string& sql);
+  // Steps a cached write statement to its end; answers the rows it changed.
+  int64_t RunWrite(sqlite3_stmt* stmt);
+  // The statement with the table's rowid put first, or none when the rows
+  // of `stmt` are not all one table's.
+  StmtPtr Keyed(sqlite3_stmt* stmt, const char* text, std::wstring& table);
+  void Exec(const std::string& sql);
+
+  DbPtr m_db;
+  std::map<std::string, StmtPtr> m_cache;
+  int64_t m_changes = -1;
+  int m_level = 0;
+};
+
+}  // namespace sqlite
+}  // namespace zelado
