@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <cwctype>
-#include <vector>
 
 namespace {
 
@@ -193,56 +192,6 @@ void CString::AppendFormat(const wchar_t* fmt, ...) {
   va_start(ap, fmt);
   m_str += ZelFormatV(fmt, ap);
   va_end(ap);
-}
-
-std::wstring ZelTranslateFormat(const wchar_t* fmt) {
-  std::wstring out;
-  if (!fmt) return out;
-  for (const wchar_t* p = fmt; *p; ++p) {
-    out += *p;
-    if (*p != L'%') continue;
-    if (p[1] == L'%') { out += *++p; continue; }
-    // flags, width, precision
-    while (p[1] && wcschr(L"-+ #0123456789.*", p[1])) out += *++p;
-    // length: 'l' is LONG (32 bits), I64 and ll are 64 bits, h is short.
-    if (p[1] == L'I' && p[2] == L'6' && p[3] == L'4') { out += L"ll"; p += 3; }
-    else if (p[1] == L'l' && p[2] == L'l') { out += L"ll"; p += 2; }
-    else if (p[1] == L'l') {
-      ++p;
-      // %ls and %lc: the switch below writes them wide
-    } else if (p[1] == L'h') {
-      ++p;
-      if (p[1] == L's') { out += L's'; ++p; continue; }  // %hs: narrow
-      if (p[1] == L'c') { out += L'c'; ++p; continue; }
-      out += L'h';
-    }
-    if (!p[1]) break;
-    wchar_t conv = *++p;
-    switch (conv) {
-      case L's': out += L"ls"; break;
-      case L'c': out += L"lc"; break;
-      case L'S': out += L's'; break;
-      case L'C': out += L'c'; break;
-      default: out += conv;
-    }
-  }
-  return out;
-}
-
-std::wstring ZelFormatV(const wchar_t* fmt, va_list args) {
-  std::wstring f = ZelTranslateFormat(fmt);
-  std::vector<wchar_t> buf(256);
-  for (;;) {
-    va_list ap;
-    va_copy(ap, args);
-    int n = vswprintf(buf.data(), buf.size(), f.c_str(), ap);
-    va_end(ap);
-    if (n >= 0 && static_cast<size_t>(n) < buf.size()) return std::wstring(buf.data(), static_cast<size_t>(n));
-    // vswprintf also fails on an unencodable narrow argument; give up
-    // rather than grow without end.
-    if (buf.size() >= (64u << 20)) return std::wstring();
-    buf.resize(buf.size() * 4);
-  }
 }
 
 std::wstring ZelUtf8ToWide(const char* s, size_t n) {

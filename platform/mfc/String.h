@@ -12,6 +12,7 @@
 
 #include "platform/base/WinTypes.h"
 #include "platform/mfc/Array.h"
+#include "platform/mfc/Format.h"
 
 class CString {
 public:
@@ -118,10 +119,6 @@ private:
 
 typedef CString CStringW;
 
-// Converts the original's format letters to the C library's (see above).
-std::wstring ZelTranslateFormat(const wchar_t* fmt);
-// vswprintf into a string that grows as needed.
-std::wstring ZelFormatV(const wchar_t* fmt, va_list args);
 
 // UTF-8 and wide text. Invalid UTF-8 bytes become U+FFFD; code points that
 // UTF-8 cannot carry (surrogates, above U+10FFFF) become U+FFFD too.
