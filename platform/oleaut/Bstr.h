@@ -3,6 +3,8 @@
 // BSTR is a valid empty string everywhere.
 #pragma once
 
+#include <string>
+
 #include "platform/base/WinTypes.h"
 
 typedef wchar_t OLECHAR;
@@ -28,6 +30,8 @@ UINT SysStringByteLen(BSTR bstr);
 // Malformed UTF-8 bytes become U+FFFD rather than being dropped.
 BSTR ZelBstrFromUtf8(const char* psz);
 BSTR ZelBstrFromUtf8Len(const char* p, size_t len);
+// Code points UTF-8 cannot carry (surrogates, above U+10FFFF) become U+FFFD.
+std::string ZelUtf8FromWide(const wchar_t* p, size_t len);
 
 // Locale ids and conversion flags are accepted for signature compatibility.
 // Text forms are fixed whatever the locale: point as decimal separator,

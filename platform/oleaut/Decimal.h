@@ -76,6 +76,8 @@ HRESULT VarDecRound(const DECIMAL* pdecIn, int cDecimals, DECIMAL* pdecResult);
 // Our extension: the same value written with exactly `scale` digits after the
 // point (DISP_E_OVERFLOW when more digits would not fit 96 bits).
 HRESULT ZelDecRescale(const DECIMAL* pdecIn, int scale, DECIMAL* pdecResult);
+// Our extension: the same value with trailing zeros after the point dropped.
+HRESULT ZelDecTrim(const DECIMAL* pdecIn, DECIMAL* pdecResult);
 
 // CY from and to the other kinds.
 HRESULT VarCyFromI8(LONG64 i64In, CY* pcyOut);

@@ -1,8 +1,7 @@
 // Text forms of numbers and truth values, fixed whatever the locale.
 // Doubles print with up to 15 significant digits and no trailing zeros; a
-// decimal exponent is used ("1E+20", "1E-07") when the plain form would need
-// more than 15 digits before the point or leading zeros beyond the fifth
-// decimal. Parsing takes optional surrounding blanks, a sign, digits with an
+// decimal exponent is used ("1E+20", "1.5E-07") for magnitudes of 1E+15 and
+// above or below 1E-05. NaN and infinities have no text (DISP_E_OVERFLOW). Parsing takes optional surrounding blanks, a sign, digits with an
 // optional point and an optional exponent; anything else is
 // DISP_E_TYPEMISMATCH.
 #pragma once
@@ -21,5 +20,6 @@ HRESULT VarBstrFromI8(LONG64 i64In, LCID lcid, ULONG dwFlags, BSTR* pbstrOut);
 HRESULT VarBstrFromUI8(ULONG64 ui64In, LCID lcid, ULONG dwFlags, BSTR* pbstrOut);
 // "true"/"false" in any case, or any number (nonzero is true).
 HRESULT VarBoolFromStr(LPCOLESTR strIn, LCID lcid, ULONG dwFlags, VARIANT_BOOL* pboolOut);
-// "-1" for true and "0" for false (so the text reads back as a number).
+// "-1" for true and "0" for false (so the text reads back as a number);
+// "True"/"False" with VARIANT_ALPHABOOL.
 HRESULT VarBstrFromBool(VARIANT_BOOL boolIn, LCID lcid, ULONG dwFlags, BSTR* pbstrOut);

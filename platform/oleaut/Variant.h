@@ -136,6 +136,13 @@ typedef VARIANT VARIANTARG;
 typedef VARIANT* LPVARIANT;
 typedef VARIANT* LPVARIANTARG;
 
+// Our extension: whether this layer handles vt, a scalar kind or an array or
+// reference of one (VT_VARIANT only as an array or reference).
+bool ZelIsValidVarType(VARTYPE vt);
+// Our extension: the bytes one value of a scalar kind (or VT_VARIANT)
+// occupies, as an array element; 0 for EMPTY, NULL and unknown kinds.
+UINT ZelVarTypeSize(VARTYPE vt);
+
 void VariantInit(VARIANTARG* pvarg);
 // Frees what the variant owns (string, array, object reference) and leaves
 // it VT_EMPTY. DISP_E_BADVARTYPE for a kind it does not know, DISP_E_ARRAYISLOCKED
@@ -156,6 +163,9 @@ HRESULT VariantCopyInd(VARIANT* pvarDest, const VARIANTARG* pvargSrc);
 //                        value kind, or a pair that has no conversion
 //   DISP_E_BADVARTYPE    a kind this layer does not know
 // EMPTY converts to 0, "" and false; reals to integers round half to even.
+// True is -1, so it gives the all-ones value of an unsigned kind. ERROR
+// converts to and from the integer kinds only. Text into a date takes the
+// date forms or a day number. Objects and arrays convert only to themselves.
 HRESULT VariantChangeType(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, USHORT wFlags, VARTYPE vt);
 HRESULT VariantChangeTypeEx(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, LCID lcid, USHORT wFlags,
                             VARTYPE vt);

@@ -55,6 +55,12 @@ class _variant_t : public ::tagVARIANT {
   _variant_t(unsigned long long ullSrc) noexcept;
   ~_variant_t();
 
+  // For constants such as vtMissing: made at compile time, so no code runs
+  // at load and other constants may use it in any order.
+  struct ZelErrorConstant {};
+  constexpr _variant_t(ZelErrorConstant, SCODE code) noexcept
+      : tagVARIANT{{{VT_ERROR, 0, 0, 0, {static_cast<LONGLONG>(static_cast<ULONG>(code))}}}} {}
+
   // Extractors: the value converted to the kind, or _com_error.
   operator short() const;
   operator int() const;  // VT_I4 (LONG)
