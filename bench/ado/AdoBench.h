@@ -1,0 +1,89 @@
+// What the database benchmarks share: each side runs in its own child
+// process, so that its peak memory is its own, and answers one figure.
+#pragma once
+
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "ZELAdo.h"
+
+namespace adobench {
+
+struct Result {
+  double value = 0;   // the side's throughput
+  double peakMB = 0;  // its peak resident memory
+  double check = 0;   // a checksum both sides must agree on
+};
+
+inline double Seconds() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Runs side in a child; side fills value and check.
+inline Result InChild(const std::function<void(Result&)>& side) {
+  int fds[2];
+  if (pipe(fds) != 0) std::abort();
+  pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    Result r;
+    side(r);
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    r.peakMB = usage.ru_maxrss / 1024.0;
+    if (write(fds[1], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) _exit(2);
+    _exit(0);
+  }
+  close(fds[1]);
+  Result r;
+  ssize_t n = read(fds[0], &r, sizeof r);
+  close(fds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (n != static_cast<ssize_t>(sizeof r) || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "benchmark side failed\n");
+    std::exit(1);
+  }
+  return r;
+}
+
+inline void Exec(sqlite3* db, const char* sql) {
+  char* error = nullptr;
+  if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+    std::fprintf(stderr, "sqlite3: %s\n", error ? error : "?");
+    std::exit(1);
+  }
+}
+
+// Connects ado or ends the program with the reason.
+inline void MustConnect(ZELAdo& ado, const std::string& path) {
+  CString text = CString(L"Provider=SQLite;Data Source=") + CString(path.c_str());
+  if (!ado.Connect(text)) {
+    std::fprintf(stderr, "connect failed: %s\n", CString(ado.GetLog(ado.GetLogCount() - 1).strDetail).ToUtf8().c_str());
+    std::exit(1);
+  }
+}
+
+// The closing lines every benchmark ends with.
+inline void Report(const char* name, const char* unit, const Result& ours, const Result& peer) {
+  std::printf("%s: ours %.0f %s, peer %.0f %s (sqlite3 C API), ratio %.2f\n", name, ours.value, unit, peer.value, unit,
+              peer.value > 0 ? ours.value / peer.value : 0.0);
+  std::printf("%s memory: ours %.1f MB, peer %.1f MB\n", name, ours.peakMB, peer.peakMB);
+}
+
+inline std::string ScratchDir() {
+  char tmpl[] = "/tmp/zelbench-XXXXXX";
+  if (!mkdtemp(tmpl)) std::abort();
+  return tmpl;
+}
+
+}  // namespace adobench
