@@ -103,7 +103,8 @@ TEST_F(AdoTest, ReconnectCloneAndSharedHandles) {
   EXPECT_EQ(0, a.IsRecordsetOpened());
 
   ZELAdo copy(a);
-  copy = copy;
+  ZELAdo& same = copy;
+  copy = same;
   EXPECT_EQ(a.GetConnectionString(), copy.GetConnectionString());
 }
 
