@@ -113,6 +113,16 @@ void CFileException::ThrowErrno(int nErrno, LPCWSTR lpszFileName) {
   ThrowOsError(static_cast<LONG>(ZelWin32FromErrno(nErrno)), lpszFileName);
 }
 
+// The system tells a missing folder ("path not found") from a missing file;
+// open() says ENOENT for both.
+static bool ParentExists(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return true;
+  struct stat st;
+  std::string parent = slash == 0 ? "/" : path.substr(0, slash);
+  return stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 CFile::CFile(LPCWSTR lpszFileName, UINT nOpenFlags) {
   CFileException e;
   if (!Open(lpszFileName, nOpenFlags, &e)) throw new CFileException(e.m_cause, e.m_lOsError, e.m_strFileName);
@@ -141,7 +151,7 @@ BOOL CFile::Open(LPCWSTR lpszFileName, UINT nOpenFlags, CFileException* pError) 
   if (!lpszFileName || !*lpszFileName) return fail(ENOTDIR);  // no path: "path not found"
   std::string path = ZelWideToUtf8(lpszFileName);
   int fd = ::open(path.c_str(), flags, 0666);
-  if (fd < 0) return fail(errno);
+  if (fd < 0) return fail(errno == ENOENT && !ParentExists(path) ? ENOTDIR : errno);
   struct stat st;
   if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
     int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
