@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/oleaut/OleAut.h"
+
+TEST(Bstr, LengthPrefixKeepsEmbeddedNullsAndNullIsEmpty) {
+  BSTR b = SysAllocStringLen(L"a\0b", 3);
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(SysStringLen(b), 3u);
+  EXPECT_EQ(SysStringByteLen(b), 3u * sizeof(OLECHAR));
+  EXPECT_EQ(b[3], L'\0');  // still a C string
+  EXPECT_EQ(SysStringLen(nullptr), 0u);
+  SysFreeString(nullptr);
+
+  // reallocating from the string's own text must not read freed memory
+  EXPECT_TRUE(SysReAllocString(&b, b + 2));
+  EXPECT_EQ(std::wstring(b, SysStringLen(b)), L"b");
+  SysFreeString(b);
+
+  BSTR bytes = SysAllocStringByteLen("xyz", 3);
+  EXPECT_EQ(SysStringByteLen(bytes), 3u);
+  EXPECT_EQ(memcmp(bytes, "xyz", 3), 0);
+  SysFreeString(bytes);
+
+  EXPECT_EQ(SysAllocStringLen(nullptr, 0xFFFFFFFFu), nullptr);  // too large: NULL, no crash
+}
+
+TEST(Bstr, Utf8BothWaysWithReplacementForBadBytes) {
+  _bstr_t s("h\xC3\xA9llo \xF0\x9F\x98\x80");
+  EXPECT_EQ(s.length(), 7u);
+  EXPECT_EQ(static_cast<const wchar_t*>(s)[1], L'\u00e9');
+  EXPECT_EQ(static_cast<const wchar_t*>(s)[6], static_cast<wchar_t>(0x1F600));
+  EXPECT_STREQ(static_cast<const char*>(s), "h\xC3\xA9llo \xF0\x9F\x98\x80");
+
+  // stray continuation, overlong form, surrogate, cut-off sequence
+  _bstr_t bad("a\x80" "b\xC0\xAF" "c\xED\xA0\x80" "d\xE2\x82");
+  EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(bad)), L"a\uFFFDb\uFFFD\uFFFDc\uFFFD\uFFFD\uFFFDd\uFFFD\uFFFD");
+}
+
+TEST(Bstr, CopiesShareUntilOneChanges) {
+  _bstr_t a(L"shared");
+  _bstr_t b = a;
+  EXPECT_EQ(static_cast<const wchar_t*>(a), static_cast<const wchar_t*>(b));
+  const char* narrow = a;
+  EXPECT_STREQ(narrow, "shared");
+  b += L"!";
+  EXPECT_TRUE(a == L"shared");
+  EXPECT_TRUE(b == L"shared!");
+  EXPECT_STREQ(static_cast<const char*>(b), "shared!");
+
+  BSTR& raw = b.GetBSTR();
+  raw[0] = L'S';  // changes b only: GetBSTR made it unshared
+  EXPECT_TRUE(a == L"shared");
+  EXPECT_TRUE(b == L"Shared!");
+}
+
+TEST(Bstr, NullAndEmptyCompareEqualButDifferForNot) {
+  _bstr_t none, empty(L"");
+  EXPECT_TRUE(!none);
+  EXPECT_FALSE(!empty);
+  EXPECT_TRUE(none == empty);
+  EXPECT_EQ(static_cast<const wchar_t*>(none), nullptr);
+  EXPECT_EQ(none.length(), 0u);
+  EXPECT_TRUE(_bstr_t(L"abc") < _bstr_t(L"abd"));
+  EXPECT_TRUE(_bstr_t(L"ab") < _bstr_t(L"abc"));
+  EXPECT_TRUE(_bstr_t(L"a") != _bstr_t(L"a\u00e9"));
+  EXPECT_TRUE((L"x" + _bstr_t(L"y") + "z") == L"xyz");
+}
+
+TEST(Bstr, AttachDetachCopyOwnership) {
+  _bstr_t a;
+  a.Attach(SysAllocString(L"owned"));
+  _bstr_t shared = a;
+  BSTR out = a.Detach();  // shared: a copy goes out, the other keeps its text
+  EXPECT_EQ(std::wstring(out), L"owned");
+  EXPECT_TRUE(shared == L"owned");
+  SysFreeString(out);
+
+  BSTR c = shared.copy();
+  EXPECT_NE(c, static_cast<const wchar_t*>(shared));
+  SysFreeString(c);
+  EXPECT_EQ(shared.copy(false), static_cast<const wchar_t*>(shared));
+
+  _bstr_t filled;
+  *filled.GetAddress() = SysAllocString(L"out param");
+  EXPECT_TRUE(filled == L"out param");
+}
