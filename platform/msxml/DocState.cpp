@@ -1,0 +1,192 @@
+#include "platform/msxml/DocState.h"
+
+#include "platform/msxml/XPathEngine.h"
+
+namespace zel_msxml {
+
+namespace {
+
+// Calls f on node and every node below it, attributes included, without
+// recursion (an edited tree may be deeper than the stack allows).
+template <class F>
+void Walk(xmlNodePtr top, F f) {
+  xmlNodePtr cur = top;
+  while (cur) {
+    f(cur);
+    if (cur->type == XML_ELEMENT_NODE)
+      for (xmlAttrPtr a = cur->properties; a; a = a->next) f(reinterpret_cast<xmlNodePtr>(a));
+    if (cur->type != XML_ENTITY_REF_NODE && cur->type != XML_ATTRIBUTE_NODE && cur->children) {
+      cur = cur->children;
+      continue;
+    }
+    while (cur != top && !cur->next) cur = cur->parent;
+    if (cur == top) break;
+    cur = cur->next;
+  }
+}
+
+void FreeTree(xmlNodePtr root) {
+  if (root->type == XML_ATTRIBUTE_NODE)
+    xmlFreeProp(reinterpret_cast<xmlAttrPtr>(root));
+  else
+    xmlFreeNode(root);
+}
+
+}  // namespace
+
+bool HandleInside(xmlNodePtr node) {
+  bool found = false;
+  Walk(node, [&](xmlNodePtr n) { found = found || n->_private != nullptr; });
+  return found;
+}
+
+DocState::DocState(xmlDocPtr doc, bool hasNamespaces) : m_doc(doc), m_bNamespaces(hasNamespaces) {}
+
+DocState::~DocState() {
+  m_xpath.reset();
+  for (xmlNodePtr n : m_detached) FreeTree(n);
+  for (xmlNsPtr ns : m_ownedNs) xmlFreeNs(ns);
+  if (m_doc) {
+    m_doc->_private = nullptr;
+    xmlFreeDoc(m_doc);
+  }
+}
+
+XPathEngine& DocState::XPath() {
+  if (!m_xpath) m_xpath.reset(new XPathEngine(m_doc));
+  return *m_xpath;
+}
+
+xmlNsPtr DocState::OwnNs(const xmlChar* href, const xmlChar* prefix) {
+  xmlNsPtr ns = xmlNewNs(nullptr, href, prefix);
+  if (ns) m_ownedNs.push_back(ns);
+  return ns;
+}
+
+void DocState::Adopt(xmlNodePtr node) { m_detached.insert(node); }
+
+void DocState::Link(xmlNodePtr parent, xmlNodePtr child) {
+  if (child->parent)
+    xmlUnlinkNode(child);
+  else
+    m_detached.erase(child);
+  child->parent = parent;
+  child->next = nullptr;
+  if (child->type == XML_ATTRIBUTE_NODE) {
+    xmlAttrPtr attr = reinterpret_cast<xmlAttrPtr>(child);
+    xmlAttrPtr last = parent->properties;
+    while (last && last->next) last = last->next;
+    attr->prev = last;
+    if (last)
+      last->next = attr;
+    else
+      parent->properties = attr;
+    if (attr->ns) {
+      xmlNsPtr ns = xmlSearchNsByHref(m_doc, parent, attr->ns->href);
+      attr->ns = ns ? ns : xmlNewNs(parent, attr->ns->href, attr->ns->prefix);
+    }
+  } else {
+    child->prev = parent->last;
+    if (parent->last)
+      parent->last->next = child;
+    else
+      parent->children = child;
+    parent->last = child;
+  }
+  if (child->type == XML_ELEMENT_NODE) {
+    std::vector<xmlNsPtr> dropped;
+    if (parent->type == XML_ELEMENT_NODE) {
+      // An element outside any namespace under a default namespace says so,
+      // or it would join that namespace when the markup is read again.
+      xmlNsPtr def = xmlSearchNs(m_doc, parent, nullptr);
+      if (!child->ns && def && def->href && *def->href) {
+        bool declared = false;
+        for (xmlNsPtr ns = child->nsDef; ns; ns = ns->next) declared = declared || !ns->prefix;
+        if (!declared) xmlNewNs(child, reinterpret_cast<const xmlChar*>(""), nullptr);
+      }
+      dropped = DropRedundantNs(parent, child);
+    }
+    Reconcile(child);
+    for (xmlNsPtr ns : dropped) xmlFreeNs(ns);
+  }
+  ++m_epoch;
+}
+
+// Declarations on an appended element that its new parent already makes
+// are dropped, so new elements do not repeat their parent's namespace.
+std::vector<xmlNsPtr> DocState::DropRedundantNs(xmlNodePtr parent, xmlNodePtr child) {
+  std::vector<xmlNsPtr> dropped;
+  xmlNsPtr* link = &child->nsDef;
+  while (*link) {
+    xmlNsPtr ns = *link;
+    xmlNsPtr outer = xmlSearchNs(m_doc, parent, ns->prefix);
+    if (outer && xmlStrEqual(outer->href, ns->href)) {
+      *link = ns->next;
+      ns->next = nullptr;
+      dropped.push_back(ns);
+    } else {
+      link = &ns->next;
+    }
+  }
+  return dropped;  // freed by the caller once nothing points at them
+}
+
+// Points every namespace reference below node at a declaration in scope
+// from where node now is, declaring it on the element where none is. After
+// this the subtree refers to nothing outside it but its ancestors.
+void DocState::Reconcile(xmlNodePtr node) {
+  Walk(node, [&](xmlNodePtr n) {
+    if ((n->type != XML_ELEMENT_NODE && n->type != XML_ATTRIBUTE_NODE) || !n->ns) return;
+    xmlNodePtr elem = n->type == XML_ATTRIBUTE_NODE ? n->parent : n;
+    if (!elem) {  // an attribute on its own keeps a namespace of its own
+      n->ns = OwnNs(n->ns->href, n->ns->prefix);
+      return;
+    }
+    xmlNsPtr found = xmlSearchNs(m_doc, elem, n->ns->prefix);
+    if (found == n->ns) return;
+    if (found && xmlStrEqual(found->href, n->ns->href)) {
+      n->ns = found;
+      return;
+    }
+    xmlNsPtr made = xmlNewNs(elem, n->ns->href, n->ns->prefix);
+    if (!made) made = OwnNs(n->ns->href, n->ns->prefix);
+    n->ns = made;
+  });
+}
+
+void DocState::Unlink(xmlNodePtr node) {
+  xmlUnlinkNode(node);
+  node->parent = nullptr;
+  m_detached.insert(node);
+  ++m_epoch;
+  TryFree(node);
+}
+
+void DocState::TryFree(xmlNodePtr root) {
+  if (m_nLists > 0) {
+    m_pending.push_back(root);
+    if (m_detached.count(root)) Reconcile(root);
+    return;
+  }
+  if (!m_detached.count(root)) return;
+  if (HandleInside(root)) {
+    Reconcile(root);
+    return;
+  }
+  m_detached.erase(root);
+  FreeTree(root);
+}
+
+void DocState::HandleGone(xmlNodePtr node) {
+  while (node->parent) node = node->parent;
+  if (node->type != XML_DOCUMENT_NODE && m_detached.count(node)) TryFree(node);
+}
+
+void DocState::ListClosed() {
+  if (--m_nLists > 0 || m_pending.empty()) return;
+  std::vector<xmlNodePtr> pending;
+  pending.swap(m_pending);
+  for (xmlNodePtr n : pending) TryFree(n);
+}
+
+}  // namespace zel_msxml

@@ -1,0 +1,72 @@
+// DocState: one libxml2 tree and what its handles need of it.
+//
+// Every node handle holds the state of its tree, so the tree lives as long
+// as anyone can reach it. A node taken out of the tree (removed, replaced,
+// or its content overwritten) is freed at once when no handle and no open
+// node list can reach it; otherwise it is kept aside and freed when the
+// last of them goes. A handle marks its node through the node's _private.
+#pragma once
+
+#include <libxml/tree.h>
+
+#include <cstdint>
+#include <memory>
+#include <unordered_set>
+#include <vector>
+
+namespace zel_msxml {
+
+class XPathEngine;
+
+class DocState {
+public:
+  explicit DocState(xmlDocPtr doc, bool hasNamespaces);
+  ~DocState();
+  DocState(const DocState&) = delete;
+  DocState& operator=(const DocState&) = delete;
+
+  xmlDocPtr Doc() const { return m_doc; }
+  // An element or attribute of the tree is in a namespace; selections then
+  // match names as written instead of by libxml2's namespace rules.
+  bool HasNamespaces() const { return m_bNamespaces; }
+  void NoteNamespaces() { m_bNamespaces = true; }
+  // Changes whenever children are added or taken out anywhere.
+  uint64_t Epoch() const { return m_epoch; }
+  XPathEngine& XPath();
+
+  // A namespace for an attribute outside any element, freed with the tree.
+  xmlNsPtr OwnNs(const xmlChar* href, const xmlChar* prefix);
+  // A node made outside the tree, kept until it is linked or unreachable.
+  void Adopt(xmlNodePtr node);
+  // Appends child (an element's attribute goes to its attribute list) after
+  // taking it out of wherever it was. Never merges text nodes, so a handle
+  // to the child stays a handle to the child.
+  void Link(xmlNodePtr parent, xmlNodePtr child);
+  // Takes a node out of its parent; it is freed once unreachable.
+  void Unlink(xmlNodePtr node);
+  // A handle to node was dropped.
+  void HandleGone(xmlNodePtr node);
+
+  // While a node list is open, nothing is freed: a list holds plain nodes.
+  void ListOpened() { ++m_nLists; }
+  void ListClosed();
+
+private:
+  void TryFree(xmlNodePtr root);
+  void Reconcile(xmlNodePtr node);
+  std::vector<xmlNsPtr> DropRedundantNs(xmlNodePtr parent, xmlNodePtr child);
+
+  xmlDocPtr m_doc;
+  bool m_bNamespaces;
+  uint64_t m_epoch = 0;
+  int m_nLists = 0;
+  std::unordered_set<xmlNodePtr> m_detached;  // roots outside the tree, not freed
+  std::vector<xmlNodePtr> m_pending;          // taken out while a list was open
+  std::vector<xmlNsPtr> m_ownedNs;            // namespaces of detached attributes
+  std::unique_ptr<XPathEngine> m_xpath;
+};
+
+// True when a handle refers to node or anything below it.
+bool HandleInside(xmlNodePtr node);
+
+}  // namespace zel_msxml

@@ -1,0 +1,202 @@
+#include "platform/msxml/XmlIo.h"
+
+#include <libxml/parser.h>
+#include <libxml/xmlsave.h>
+
+#include <cstring>
+#include <mutex>
+
+#include "platform/msxml/DomText.h"
+
+namespace zel_msxml {
+
+namespace {
+
+// External entities and DTDs are refused for our parsers only; other users
+// of libxml2 in the process keep the loader they had.
+int g_ours;
+xmlExternalEntityLoader g_previous = nullptr;
+
+xmlParserInputPtr RefuseOurs(const char* url, const char* id, xmlParserCtxtPtr ctxt) {
+  if (ctxt && ctxt->_private == &g_ours) return nullptr;
+  return g_previous ? g_previous(url, id, ctxt) : nullptr;
+}
+
+void InstallLoader() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    xmlInitParser();
+    g_previous = xmlGetExternalEntityLoader();
+    xmlSetExternalEntityLoader(RefuseOurs);
+  });
+}
+
+bool Blank(const xmlChar* s) {
+  if (!s) return true;
+  for (; *s; ++s)
+    if (*s != ' ' && *s != '\t' && *s != '\n' && *s != '\r') return false;
+  return true;
+}
+
+// Drops white-space-only text (outside xml:space="preserve") and tells
+// whether any element or attribute is in a namespace.
+bool Tidy(xmlDocPtr doc) {
+  bool ns = false;
+  xmlNodePtr cur = doc->children;
+  while (cur) {
+    if (cur->type == XML_TEXT_NODE && Blank(cur->content) && xmlNodeGetSpacePreserve(cur->parent) != 1) {
+      xmlNodePtr gone = cur;
+      while (cur && !cur->next && cur->parent != reinterpret_cast<xmlNodePtr>(doc)) cur = cur->parent;
+      cur = cur ? cur->next : nullptr;
+      xmlUnlinkNode(gone);
+      xmlFreeNode(gone);
+      continue;
+    }
+    if (cur->type == XML_ELEMENT_NODE) {
+      ns = ns || cur->ns;
+      for (xmlAttrPtr a = cur->properties; a && !ns; a = a->next) ns = a->ns != nullptr;
+      if (cur->children) {
+        cur = cur->children;
+        continue;
+      }
+    }
+    while (cur && !cur->next && cur->parent != reinterpret_cast<xmlNodePtr>(doc)) cur = cur->parent;
+    cur = cur ? cur->next : nullptr;
+  }
+  return ns;
+}
+
+// The declaration's pseudo-attributes as written, when the markup starts
+// with one: an ASCII-compatible text gives them verbatim, another (UTF-16)
+// has them rebuilt from what the parser read.
+bool Declaration(const char* data, size_t size, xmlDocPtr doc, std::string& text) {
+  size_t at = size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+  if (size >= at + 6 && std::memcmp(data + at, "<?xml", 5) == 0 && std::strchr(" \t\r\n", data[at + 5])) {
+    const char* begin = data + at + 6;
+    const char* end = static_cast<const char*>(memmem(begin, size - at - 6, "?>", 2));
+    if (!end) return false;
+    text.assign(begin, end);
+    while (!text.empty() && std::strchr(" \t\r\n", text.back())) text.pop_back();
+    while (!text.empty() && std::strchr(" \t\r\n", text.front())) text.erase(0, 1);
+    return true;
+  }
+  bool utf16 = size >= 2 && ((data[0] == '\xFF' && data[1] == '\xFE') || (data[0] == '\xFE' && data[1] == '\xFF') ||
+                             (data[0] == '<' && data[1] == 0) || (data[0] == 0 && data[1] == '<'));
+  if (!utf16 || !doc->encoding) return false;
+  text = std::string("version=\"") + (doc->version ? reinterpret_cast<const char*>(doc->version) : "1.0") +
+         "\" encoding=\"" + reinterpret_cast<const char*>(doc->encoding) + "\"";
+  if (doc->standalone >= 0) text += doc->standalone ? " standalone=\"yes\"" : " standalone=\"no\"";
+  return true;
+}
+
+void AddDeclaration(xmlDocPtr doc, const std::string& data) {
+  xmlNodePtr pi = xmlNewDocPI(doc, reinterpret_cast<const xmlChar*>("xml"), X(data));
+  pi->parent = reinterpret_cast<xmlNodePtr>(doc);
+  pi->next = doc->children;
+  if (doc->children) doc->children->prev = pi;
+  doc->children = pi;
+  if (!doc->last) doc->last = pi;
+}
+
+// The value of encoding="..." in the first top-level declaration.
+std::string DeclaredEncoding(xmlDocPtr doc) {
+  for (xmlNodePtr n = doc->children; n; n = n->next) {
+    if (n->type != XML_PI_NODE || !xmlStrEqual(n->name, reinterpret_cast<const xmlChar*>("xml"))) continue;
+    std::string d = n->content ? reinterpret_cast<const char*>(n->content) : "";
+    size_t k = d.find("encoding");
+    if (k == std::string::npos) return std::string();
+    k = d.find_first_not_of(" \t\r\n", k + 8);
+    if (k == std::string::npos || d[k] != '=') return std::string();
+    k = d.find_first_not_of(" \t\r\n", k + 1);
+    if (k == std::string::npos || (d[k] != '"' && d[k] != '\'')) return std::string();
+    size_t e = d.find(d[k], k + 1);
+    return e == std::string::npos ? std::string() : d.substr(k + 1, e - k - 1);
+  }
+  return std::string();
+}
+
+std::string Take(xmlBufferPtr buf) {
+  std::string s(reinterpret_cast<const char*>(xmlBufferContent(buf)), static_cast<size_t>(xmlBufferLength(buf)));
+  xmlBufferFree(buf);
+  return s;
+}
+
+}  // namespace
+
+ParsedXml ParseXml(const char* data, size_t size, bool fromText) {
+  InstallLoader();
+  ParsedXml out;
+  if (size > static_cast<size_t>(INT32_MAX)) {
+    out.reason = "the document is larger than 2 GB";
+    return out;
+  }
+  xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+  if (!ctxt) Raise(E_OUTOFMEMORY, ERROR_NOT_ENOUGH_MEMORY, L"parser");
+  ctxt->_private = &g_ours;
+  const int options = XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
+  // A string's declaration names the encoding of the file it came from,
+  // not of the string: it is kept but not obeyed.
+  xmlDocPtr doc = xmlCtxtReadMemory(ctxt, data, static_cast<int>(size), nullptr, fromText ? "UTF-8" : nullptr,
+                                    fromText ? options | XML_PARSE_IGNORE_ENC : options);
+  if (doc && ctxt->wellFormed && ctxt->nsWellFormed) {
+    out.doc = doc;
+  } else {
+    xmlErrorPtr err = xmlCtxtGetLastError(ctxt);
+    out.reason = err && err->message ? err->message : "the document is not well-formed";
+    while (!out.reason.empty() && out.reason.back() == '\n') out.reason.pop_back();
+    if (err && err->line > 0) out.reason += " (line " + std::to_string(err->line) + ")";
+    if (doc) xmlFreeDoc(doc);
+  }
+  xmlFreeParserCtxt(ctxt);
+  if (!out.doc) return out;
+  out.hasNamespaces = Tidy(out.doc);
+  std::string decl;
+  if (Declaration(data, size, out.doc, decl)) AddDeclaration(out.doc, decl);
+  return out;
+}
+
+std::string WriteDocument(xmlDocPtr doc, bool inDeclaredEncoding) {
+  std::string enc = inDeclaredEncoding ? DeclaredEncoding(doc) : std::string();
+  if (enc.empty()) enc = "UTF-8";
+  xmlBufferPtr buf = xmlBufferCreate();
+  if (!buf) Raise(E_OUTOFMEMORY, ERROR_NOT_ENOUGH_MEMORY, L"buffer");
+  xmlSaveCtxtPtr save = xmlSaveToBuffer(buf, enc.c_str(), XML_SAVE_NO_DECL | XML_SAVE_AS_XML);
+  if (!save) {
+    xmlBufferFree(buf);
+    Raise(E_FAIL, ERROR_INVALID_DATA, L"the encoding the declaration names is not known");
+  }
+  // libxml2 would write the encoding it read instead of the one asked for.
+  const xmlChar* read = doc->encoding;
+  doc->encoding = nullptr;
+  xmlSaveDoc(save, doc);
+  xmlSaveClose(save);
+  doc->encoding = read;
+  return Take(buf);
+}
+
+std::string WriteNode(xmlNodePtr node) {
+  if (node->type == XML_DOCUMENT_NODE) return WriteDocument(reinterpret_cast<xmlDocPtr>(node), false);
+  xmlBufferPtr buf = xmlBufferCreate();
+  if (!buf) Raise(E_OUTOFMEMORY, ERROR_NOT_ENOUGH_MEMORY, L"buffer");
+  if (node->type == XML_ATTRIBUTE_NODE) {
+    xmlChar* value = xmlNodeGetContent(node);
+    std::string name = node->ns && node->ns->prefix ? std::string(reinterpret_cast<const char*>(node->ns->prefix)) + ":" : "";
+    name += reinterpret_cast<const char*>(node->name);
+    xmlBufferCCat(buf, name.c_str());
+    xmlBufferCCat(buf, "=\"");
+    xmlAttrSerializeTxtContent(buf, node->doc, reinterpret_cast<xmlAttrPtr>(node), value ? value : X(""));
+    xmlBufferCCat(buf, "\"");
+    xmlFree(value);
+    return Take(buf);
+  }
+  xmlSaveCtxtPtr save = xmlSaveToBuffer(buf, "UTF-8", XML_SAVE_NO_DECL | XML_SAVE_AS_XML);
+  if (!save) {
+    xmlBufferFree(buf);
+    Raise(E_OUTOFMEMORY, ERROR_NOT_ENOUGH_MEMORY, L"writer");
+  }
+  xmlSaveTree(save, node);
+  xmlSaveClose(save);
+  return Take(buf);
+}
+
+}  // namespace zel_msxml

@@ -1,0 +1,30 @@
+// Reading and writing markup with libxml2, the way the DOM promises:
+// nothing outside the document is fetched, entity expansion is bounded,
+// white-space-only text is dropped, the declaration is a node, and a
+// document is written as it is held.
+#pragma once
+
+#include <libxml/tree.h>
+
+#include <string>
+
+namespace zel_msxml {
+
+struct ParsedXml {
+  xmlDocPtr doc = nullptr;    // NULL when the markup did not load
+  bool hasNamespaces = false;  // an element or attribute is in a namespace
+  std::string reason;          // why it did not load
+};
+
+// fromText: the bytes are the UTF-8 form of a string, whatever encoding
+// the declaration names; otherwise they are a file's and say their own.
+ParsedXml ParseXml(const char* data, size_t size, bool fromText);
+
+// The whole document, top-level nodes each followed by a line break. With
+// inDeclaredEncoding, in the encoding the declaration names (UTF-8 when
+// there is none); else UTF-8. Raises _com_error for an unknown encoding.
+std::string WriteDocument(xmlDocPtr doc, bool inDeclaredEncoding);
+// One node with its descendants, UTF-8.
+std::string WriteNode(xmlNodePtr node);
+
+}  // namespace zel_msxml
