@@ -1,0 +1,38 @@
+// Shared set-up for the data-access object tests: an apartment, a
+// temporary folder and a connection to a real database file in it.
+#pragma once
+
+#include "platform/ado/Ado.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace adotest {
+
+// The code a call raised, S_OK when it raised nothing. The description
+// must never be empty: a caller's log shows it.
+HRESULT CodeOf(const std::function<void()>& call);
+// The description of the error a call raised (empty when it raised nothing).
+std::wstring DescriptionOf(const std::function<void()>& call);
+
+std::wstring SqliteText(const std::string& path);
+_ConnectionPtr Connect(const std::wstring& text);
+void Exec(const _ConnectionPtr& c, const wchar_t* sql);
+_RecordsetPtr Open(const _ConnectionPtr& c, const wchar_t* sql, CursorTypeEnum cursor,
+                   LockTypeEnum lock = adLockReadOnly);
+long Long(const _variant_t& v);
+std::wstring Str(const _variant_t& v);
+
+class AdoTest : public ::testing::Test {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+  std::string m_file;
+  _ConnectionPtr m_conn;
+  zeltest::TempDir m_dir;
+};
+
+}  // namespace adotest

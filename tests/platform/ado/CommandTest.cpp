@@ -1,0 +1,115 @@
+// Commands with parameters bound by position, and schema rowsets with
+// their restrictions.
+#include "AdoTest.h"
+
+using namespace adotest;
+
+namespace {
+
+_variant_t Restrictions(std::initializer_list<const wchar_t*> items) {
+  SAFEARRAY* sa = SafeArrayCreateVector(VT_VARIANT, 0, (ULONG)items.size());
+  LONG i = 0;
+  for (const wchar_t* s : items) {
+    _variant_t v;
+    if (s) v = _variant_t(s);
+    SafeArrayPutElement(sa, &i, &v);
+    ++i;
+  }
+  _variant_t out;
+  out.vt = VT_ARRAY | VT_VARIANT;
+  out.parray = sa;
+  return out;
+}
+
+std::vector<std::wstring> Column(const _RecordsetPtr& rs, const wchar_t* name) {
+  std::vector<std::wstring> out;
+  for (; !rs->GetadoEOF(); rs->MoveNext()) out.push_back(Str(rs->GetCollect(_variant_t(name))));
+  return out;
+}
+
+}  // namespace
+
+TEST_F(AdoTest, ParametersBindByPosition) {
+  Exec(m_conn, L"CREATE TABLE p(id INTEGER PRIMARY KEY, name TEXT, d DATE, b BLOB)");
+  _CommandPtr cmd;
+  ASSERT_EQ(S_OK, cmd.CreateInstance(CLSID_Command));
+  cmd->PutRefActiveConnection(m_conn);
+  cmd->PutCommandText(_bstr_t(L"INSERT INTO p(name, d) VALUES(?, ?)"));
+  ParametersPtr params = cmd->GetParameters();
+  params->Append(cmd->CreateParameter(_bstr_t(L"name"), adVarWChar, adParamInput, 50, _variant_t(L"first")));
+  params->Append(cmd->CreateParameter(_bstr_t(L"when"), adDate, adParamInput, 0, _variant_t(36526.0, VT_DATE)));
+  EXPECT_EQ(2, params->GetCount());
+  EXPECT_EQ(L"when", std::wstring(params->GetItem(_variant_t(1L))->GetName()));
+  EXPECT_EQ(adDate, params->GetItem(_variant_t(L"WHEN"))->GetType());
+  _variant_t affected;
+  EXPECT_FALSE(cmd->Execute(&affected, nullptr, adCmdText | adExecuteNoRecords));
+  EXPECT_EQ(1, Long(affected));
+  params->GetItem(_variant_t(0L))->PutValue(_variant_t(L"second"));
+  cmd->Execute(nullptr, nullptr, adCmdText);  // the parameters stay for a second run
+  EXPECT_EQ(adErrItemNotFound, CodeOf([&] { params->GetItem(_variant_t(2L)); }));
+  EXPECT_EQ(adErrItemNotFound, CodeOf([&] { params->Delete(_variant_t(L"none")); }));
+  params->Delete(_variant_t(0L));
+  EXPECT_EQ(1, params->GetCount());
+  EXPECT_EQ(adErrInvalidArgument, CodeOf([&] { cmd->Execute(nullptr, nullptr, adCmdText); }))
+      << "two markers, one value";
+
+  cmd->PutCommandText(_bstr_t(L"SELECT name, d FROM p WHERE d = ? ORDER BY id"));
+  _RecordsetPtr rs = cmd->Execute(nullptr, nullptr, adCmdText);
+  EXPECT_EQ(adStateOpen, rs->GetState());
+  EXPECT_EQ((std::vector<std::wstring>{L"first", L"second"}), Column(rs, L"name"));
+
+  cmd->PutCommandText(_bstr_t(L"UPDATE p SET name = 'x'"));
+  params->Delete(_variant_t(0L));
+  cmd->Execute(&affected, nullptr, adCmdText | adExecuteNoRecords);
+  EXPECT_EQ(2, Long(affected));
+  EXPECT_EQ(adStateClosed, cmd->Execute(nullptr, nullptr, adCmdText)->GetState())
+      << "a statement without rows gives a closed recordset";
+
+  cmd->PutCommandText(_bstr_t(L"sp_anything"));
+  EXPECT_EQ(adErrFeatureNotAvailable, CodeOf([&] { cmd->Execute(nullptr, nullptr, adCmdStoredProc); }));
+  _CommandPtr lonely;
+  lonely.CreateInstance(CLSID_Command);
+  lonely->PutCommandText(_bstr_t(L"SELECT 1"));
+  EXPECT_EQ(adErrInvalidConnection, CodeOf([&] { lonely->Execute(nullptr, nullptr, adCmdText); }));
+  EXPECT_EQ(E_POINTER, CodeOf([&] { params->Append(nullptr); }));
+}
+
+TEST_F(AdoTest, ExecuteLeavesNoRecordsetWhenAskedAndCountsRows) {
+  Exec(m_conn, L"CREATE TABLE t(x INTEGER); INSERT INTO t VALUES(1), (2), (3)");
+  _variant_t affected;
+  EXPECT_FALSE(m_conn->Execute(_bstr_t(L"UPDATE t SET x = x + 1 WHERE x > 1"), &affected, adCmdText | adExecuteNoRecords));
+  EXPECT_EQ(2, Long(affected));
+  _RecordsetPtr rs = m_conn->Execute(_bstr_t(L"SELECT sum(x) FROM t"), &affected, adCmdText);
+  EXPECT_EQ(-1, Long(affected));
+  EXPECT_EQ(8, Long(rs->GetCollect(_variant_t(0L))));
+  rs = m_conn->Execute(_bstr_t(L"t"), nullptr, adCmdTable);
+  EXPECT_EQ(1, Long(rs->GetCollect(_variant_t(L"x"))));
+}
+
+TEST_F(AdoTest, SchemaRowsetsApplyTheirRestrictions) {
+  Exec(m_conn, L"CREATE TABLE alpha(x); CREATE TABLE \"Beta Table\"(y); CREATE VIEW gamma AS SELECT x FROM alpha");
+  _RecordsetPtr rs = m_conn->OpenSchema(adSchemaTables);
+  FieldsPtr f = rs->GetFields();
+  for (const wchar_t* name : {L"TABLE_CATALOG", L"TABLE_SCHEMA", L"TABLE_NAME", L"TABLE_TYPE", L"DESCRIPTION"})
+    EXPECT_EQ(S_OK, CodeOf([&] { f->GetItem(_variant_t(name)); })) << name;
+  std::vector<std::wstring> all = Column(rs, L"TABLE_NAME");
+  EXPECT_EQ(4u, all.size()) << "two tables, a view and the catalogue";
+
+  rs = m_conn->OpenSchema(adSchemaTables, Restrictions({nullptr, nullptr, nullptr, L"TABLE"}));
+  EXPECT_EQ((std::vector<std::wstring>{L"Beta Table", L"alpha"}), Column(rs, L"TABLE_NAME"));
+  rs = m_conn->OpenSchema(adSchemaTables, Restrictions({nullptr, nullptr, nullptr, L"VIEW"}));
+  EXPECT_EQ((std::vector<std::wstring>{L"gamma"}), Column(rs, L"TABLE_NAME"));
+  rs = m_conn->OpenSchema(adSchemaTables, Restrictions({nullptr, nullptr, L"ALPHA", L"TABLE"}));
+  EXPECT_EQ((std::vector<std::wstring>{L"alpha"}), Column(rs, L"TABLE_NAME"));
+  rs = m_conn->OpenSchema(adSchemaTables, Restrictions({L"other", nullptr, nullptr, L"TABLE"}));
+  EXPECT_TRUE(rs->GetadoEOF()) << "no table is in a catalogue of that name";
+  rs = m_conn->OpenSchema(adSchemaTables, Restrictions({nullptr, nullptr, nullptr, L"SYSTEM TABLE"}));
+  EXPECT_EQ((std::vector<std::wstring>{L"sqlite_master"}), Column(rs, L"TABLE_NAME"));
+
+  rs = m_conn->OpenSchema(adSchemaCharacterSets, Restrictions({nullptr, nullptr, L"utf-8"}));
+  EXPECT_EQ((std::vector<std::wstring>{L"UTF-8"}), Column(rs, L"CHARACTER_SET_NAME"));
+  rs = m_conn->OpenSchema(adSchemaCharacterSets);
+  EXPECT_EQ(3u, Column(rs, L"FORM_OF_USE").size());
+  EXPECT_EQ(adErrFeatureNotAvailable, CodeOf([&] { m_conn->OpenSchema(adSchemaProcedures); }));
+  EXPECT_EQ(adErrInvalidArgument, CodeOf([&] { m_conn->OpenSchema(adSchemaTables, _variant_t(L"alpha")); }));
+}
