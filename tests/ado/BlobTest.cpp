@@ -51,13 +51,18 @@ TEST_F(AdoBlobTest, RoundTripsAcrossChunkBoundaries) {
 }
 
 TEST_F(AdoBlobTest, EmptyValues) {
-  // A null field and an empty file both give an empty file and answer 1.
+  // A null field and a field of 0 bytes both give an empty file.
   ASSERT_EQ(1, m_ado.BlobToFile(L"data", m_dir.wfile("null.bin").c_str())) << LastLog(m_ado);
   EXPECT_EQ("", zeltest::ReadFileBytes(m_dir.file("null.bin")));
-  Store(Pattern(300));
-  Store("");
+  ASSERT_EQ(1, m_ado.ExecuteSQL(L"UPDATE b SET data = x'' WHERE id = 1"));
+  OpenRow();
   ASSERT_EQ(1, m_ado.BlobToFile(_variant_t(L"data"), m_dir.wfile("empty.bin").c_str()));
   EXPECT_EQ("", zeltest::ReadFileBytes(m_dir.file("empty.bin")));
+  // An empty file appends nothing: the field keeps what it held.
+  Store(Pattern(300));
+  Store("");
+  ASSERT_EQ(1, m_ado.BlobToFile(L"data", m_dir.wfile("kept.bin").c_str()));
+  EXPECT_EQ(Pattern(300), zeltest::ReadFileBytes(m_dir.file("kept.bin")));
 }
 
 TEST_F(AdoBlobTest, NotABlobField) {

@@ -57,7 +57,7 @@ TEST_F(AdoTest, StoredStringsAfterEachConnectForm) {
   EXPECT_EQ(CString(L"pw"), ado.GetConnectionPassword());
 
   ASSERT_EQ(1, ado.ConnectMDB(file.c_str(), L""));
-  EXPECT_EQ(0, ado.GetConnectionString().Right(29).Compare(L"Jet OLEDB:Database Password="));
+  EXPECT_EQ(0, ado.GetConnectionString().Right(28).Compare(L"Jet OLEDB:Database Password="));
 
   EXPECT_EQ(0, ado.ConnectMDB(m_dir.wfile("missing.mdb").c_str(), L""));
   EXPECT_EQ(0, ado.IsConnected());

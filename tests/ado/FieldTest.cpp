@@ -84,8 +84,12 @@ TEST_F(AdoFieldTest, DatesAndDecimals) {
 
 TEST_F(AdoFieldTest, UnknownFieldIsReportedAndKeepsTheConnection) {
   _variant_t v(L"untouched");
+  EXPECT_EQ(0, m_ado.GetFieldValue(_variant_t(L"nope"), v));
+  EXPECT_EQ(VT_EMPTY, v.vt) << "the value is cleared first";
+  ExpectOneReport(m_ado, L"ZELAdo::GetFieldValue", 1117, static_cast<HRESULT>(0x800A0CC1));
+  v = _variant_t(L"untouched");
   EXPECT_EQ(0, m_ado.GetFieldValueByName(L"nope", v));
-  EXPECT_EQ(VT_EMPTY, v.vt);
+  EXPECT_EQ(_variant_t(L"untouched"), v) << "a typed reader leaves its output";
   ExpectOneReport(m_ado, L"ZELAdo::GetFieldValue", 1117, static_cast<HRESULT>(0x800A0CC1));
   long n = 5;
   EXPECT_EQ(0, m_ado.GetFieldValueByIndex(99, n));
