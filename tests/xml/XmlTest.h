@@ -1,0 +1,48 @@
+// A ZELXml in an apartment, with readers of what it logged.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "ZELXml.h"
+
+inline void PrintTo(const CString& s, std::ostream* os) { *os << '"' << s.ToUtf8() << '"'; }
+
+class XmlTest : public ::testing::Test {
+protected:
+  void SetUp() override { CoInitialize(NULL); }
+  void TearDown() override { CoUninitialize(); }
+
+  // New document whose element is name.
+  void NewRoot(const wchar_t* name = L"root") {
+    ASSERT_TRUE(x.New());
+    _bstr_t n(name);
+    ASSERT_TRUE(x.CreateRoot(n));
+  }
+  void Load(const wchar_t* xml) { ASSERT_TRUE(x.Load2(xml)); }
+  CString Markup(const wchar_t* path, long order = 0) {
+    CString out;
+    x.GetNodeXML2(path, out, order);
+    return out;
+  }
+  int Warnings(const wchar_t* detail) const {
+    int n = 0;
+    for (int i = 0; i < x.GetLogCount(); ++i) n += x.GetLog(i).bWarning && x.GetLog(i).strDetail == detail;
+    return n;
+  }
+  // The error report of what, or NULL.
+  const ZEL_LOG_RECORD* Report(const wchar_t* what) const {
+    for (int i = x.GetLogCount() - 1; i >= 0; --i)
+      if (!x.GetLog(i).bWarning && x.GetLog(i).strDetail == what) return &x.GetLog(i);
+    return nullptr;
+  }
+  void ExpectReport(const wchar_t* what, const wchar_t* function, int line) const {
+    const ZEL_LOG_RECORD* r = Report(what);
+    ASSERT_TRUE(r != nullptr) << CString(what).ToUtf8();
+    EXPECT_EQ(3, r->nType);
+    EXPECT_EQ(CString(function), r->strFunction);
+    EXPECT_EQ(CString(L".\\ZELXml"), r->strSource);
+    EXPECT_EQ(line, r->nLine);
+  }
+
+  ZELXml x;
+};

@@ -1,0 +1,246 @@
+// ZELXml: finding nodes by position or by path and occurrence index, and
+// reading what they hold.
+#include "XmlGuard.h"
+#include "ZELResult.h"
+
+IXMLDOMNodePtr ZELXml::Pick(IXMLDOMNodeListPtr& list, long order) {
+  if (!(ZelNeed(list)->Getlength() > order)) {
+    WarnOrder();
+    return NULL;
+  }
+  return list->Getitem(order);  // NULL for a negative order
+}
+
+IXMLDOMNodePtr ZELXml::GetNode(long order) {
+  if (!IsOpened()) {
+    WarnNotOpened();
+    return NULL;
+  }
+  IXMLDOMNodePtr found;
+  Guard(L"GetNode", 355, [&] {
+    IXMLDOMNodePtr root = GetRootNode();
+    if (root == NULL) return;
+    IXMLDOMNodeListPtr list = root->GetchildNodes();
+    found = Pick(list, order);
+  });
+  return found;
+}
+
+IXMLDOMNodePtr ZELXml::GetNode(_bstr_t& path, long order) {
+  if (!IsOpened()) {
+    WarnNotOpened();
+    return NULL;
+  }
+  IXMLDOMNodePtr found;
+  Guard(L"GetNode", 384, [&] {
+    IXMLDOMNodeListPtr list = ZelNeed(m_pXMLDom)->selectNodes(path);
+    found = Pick(list, order);
+  });
+  return found;
+}
+
+IXMLDOMNodePtr ZELXml::GetNode2(const wchar_t* path, long order) {
+  _bstr_t p(path);
+  return GetNode(p, order);
+}
+
+IXMLDOMNodePtr ZELXml::GetChildNode(IXMLDOMNodePtr& node, long order) {
+  if (node == NULL) return GetNode(order);
+  if (!IsOpened()) {
+    WarnNotOpened();
+    return NULL;
+  }
+  IXMLDOMNodePtr found;
+  Guard(L"GetChildNode", 443, [&] {
+    IXMLDOMNodeListPtr list = node->GetchildNodes();
+    found = Pick(list, order);
+  });
+  return found;
+}
+
+IXMLDOMNodePtr ZELXml::GetChildNode(IXMLDOMNodePtr& node, _bstr_t& path, long order) {
+  if (node == NULL) return GetNode(path, order);
+  if (!IsOpened()) {
+    WarnNotOpened();
+    return NULL;
+  }
+  IXMLDOMNodePtr found;
+  Guard(L"GetChildNode", 479, [&] {
+    IXMLDOMNodeListPtr list = node->selectNodes(path);
+    found = Pick(list, order);
+  });
+  return found;
+}
+
+IXMLDOMNodePtr ZELXml::GetChildNode2(IXMLDOMNodePtr& node, const wchar_t* path, long order) {
+  _bstr_t p(path);
+  return GetChildNode(node, p, order);
+}
+
+int ZELXml::GetNodeCount(_bstr_t& path) {
+  if (!IsOpened()) {
+    WarnNotOpened();
+    return -1;
+  }
+  int count = -1;
+  Guard(L"GetNodeCount", 602, [&] { count = static_cast<int>(ZelNeed(m_pXMLDom)->selectNodes(path)->Getlength()); });
+  return count;
+}
+
+int ZELXml::GetNodeCount2(const wchar_t* path) {
+  _bstr_t p(path);
+  return GetNodeCount(p);
+}
+
+int ZELXml::GetNodeCount(IXMLDOMNodePtr& node, _bstr_t& path) {
+  if (node == NULL) return GetNodeCount(path);
+  if (!IsOpened()) {
+    WarnNotOpened();
+    return 0;
+  }
+  int count = -1;
+  Guard(L"GetNodeCount", 655, [&] { count = static_cast<int>(node->selectNodes(path)->Getlength()); });
+  return count;
+}
+
+int ZELXml::GetNodeCount2(IXMLDOMNodePtr& node, const wchar_t* path) {
+  _bstr_t p(path);
+  return GetNodeCount(node, p);
+}
+
+int ZELXml::GetChildCount(IXMLDOMNodePtr& node) {
+  if (!IsOpened()) {
+    WarnNotOpened();
+    return 0;
+  }
+  int count = -1;
+  Guard(L"GetChildCount", 558, [&] { count = static_cast<int>(ZelNeed(node)->GetchildNodes()->Getlength()); });
+  return count;
+}
+
+IXMLDOMNodePtr ZELXml::GetParentNode(IXMLDOMNodePtr& node) {
+  if (!IsOpened()) {
+    WarnNotOpened();
+    return NULL;
+  }
+  return node == NULL ? IXMLDOMNodePtr() : node->GetparentNode();
+}
+
+int ZELXml::IsHasChildren(IXMLDOMNodePtr& node) {
+  if (!IsOpened()) {
+    WarnNotOpened();
+    return 0;
+  }
+  return ZelNeed(node)->hasChildNodes();
+}
+
+// Readings of a node handle.
+
+void ZELXml::GetNodeXML(IXMLDOMNodePtr& node, _bstr_t& out) { out = node == NULL ? _bstr_t(L"") : node->Getxml(); }
+
+void ZELXml::GetNodeName(IXMLDOMNodePtr& node, _bstr_t& out) {
+  out = node == NULL ? _bstr_t(L"") : node->GetnodeName();
+}
+
+void ZELXml::GetNodeText(IXMLDOMNodePtr& node, _bstr_t& out) { out = node == NULL ? _bstr_t(L"") : node->Gettext(); }
+
+void ZELXml::GetNodeAttribute(IXMLDOMNodePtr& node, _bstr_t& name, _bstr_t& out) {
+  if (node == NULL) {
+    out = L"";
+    return;
+  }
+  Guard(L"GetNodeAttribute", 821, [&] {
+    IXMLDOMNamedNodeMapPtr attributes = node->Getattributes();
+    IXMLDOMNodePtr attr = ZelNeed(attributes)->getNamedItem(name);
+    out = attr == NULL ? _bstr_t(L"") : attr->Gettext();
+  });
+}
+
+void ZELXml::GetNodeXML2(IXMLDOMNodePtr& node, CString& out) {
+  _bstr_t value;
+  GetNodeXML(node, value);
+  BSTRtoCString(value, out);
+}
+
+void ZELXml::GetNodeName2(IXMLDOMNodePtr& node, CString& out) {
+  _bstr_t value;
+  GetNodeName(node, value);
+  BSTRtoCString(value, out);
+}
+
+void ZELXml::GetNodeText2(IXMLDOMNodePtr& node, CString& out) {
+  _bstr_t value;
+  GetNodeText(node, value);
+  BSTRtoCString(value, out);
+}
+
+void ZELXml::GetNodeAttribute2(IXMLDOMNodePtr& node, const wchar_t* name, CString& out) {
+  _bstr_t n(name), value;
+  GetNodeAttribute(node, n, value);
+  BSTRtoCString(value, out);
+}
+
+// Readings of the node a path finds from the document.
+
+void ZELXml::GetNodeXML(_bstr_t& path, _bstr_t& out, long order) {
+  IXMLDOMNodePtr node = GetNode(path, order);
+  GetNodeXML(node, out);
+}
+
+void ZELXml::GetNodeText(_bstr_t& path, _bstr_t& out, long order) {
+  IXMLDOMNodePtr node = GetNode(path, order);
+  GetNodeText(node, out);
+}
+
+void ZELXml::GetNodeAttribute(_bstr_t& path, _bstr_t& name, _bstr_t& out, long order) {
+  IXMLDOMNodePtr node = GetNode(path, order);
+  GetNodeAttribute(node, name, out);
+}
+
+void ZELXml::GetNodeXML2(const wchar_t* path, CString& out, long order) {
+  IXMLDOMNodePtr node = GetNode2(path, order);
+  GetNodeXML2(node, out);
+}
+
+void ZELXml::GetNodeText2(const wchar_t* path, CString& out, long order) {
+  IXMLDOMNodePtr node = GetNode2(path, order);
+  GetNodeText2(node, out);
+}
+
+void ZELXml::GetNodeAttribute2(const wchar_t* path, const wchar_t* name, CString& out, long order) {
+  IXMLDOMNodePtr node = GetNode2(path, order);
+  GetNodeAttribute2(node, name, out);
+}
+
+// Readings of the node a path finds from a given node.
+
+void ZELXml::GetChildNodeXML(IXMLDOMNodePtr& node, _bstr_t& path, _bstr_t& out, long order) {
+  IXMLDOMNodePtr child = GetChildNode(node, path, order);
+  GetNodeXML(child, out);
+}
+
+void ZELXml::GetChildNodeText(IXMLDOMNodePtr& node, _bstr_t& path, _bstr_t& out, long order) {
+  IXMLDOMNodePtr child = GetChildNode(node, path, order);
+  GetNodeText(child, out);
+}
+
+void ZELXml::GetChildNodeAttribute(IXMLDOMNodePtr& node, _bstr_t& path, _bstr_t& name, _bstr_t& out, long order) {
+  IXMLDOMNodePtr child = GetChildNode(node, path, order);
+  GetNodeAttribute(child, name, out);
+}
+
+void ZELXml::GetChildNodeXML2(IXMLDOMNodePtr& node, const wchar_t* path, CString& out, long order) {
+  IXMLDOMNodePtr child = GetChildNode2(node, path, order);
+  GetNodeXML2(child, out);
+}
+
+void ZELXml::GetChildNodeText2(IXMLDOMNodePtr& node, const wchar_t* path, CString& out, long order) {
+  IXMLDOMNodePtr child = GetChildNode2(node, path, order);
+  GetNodeText2(child, out);
+}
+
+void ZELXml::GetChildNodeAttribute2(IXMLDOMNodePtr& node, const wchar_t* path, const wchar_t* name, CString& out,
+                                    long order) {
+  IXMLDOMNodePtr child = GetChildNode2(node, path, order);
+  GetNodeAttribute2(child, name, out);
+}
