@@ -36,7 +36,7 @@ struct ZEL_LOG_RECORD {
 class ZELLog {
 public:
   // The records held at most; the oldest go first.
-  static const int kMaxRecords = 4096;
+  static constexpr int kMaxRecords = 4096;
 
   // nLevel 0 keeps no records of its own (they still reach the parent);
   // any other value keeps them. pszName names the log in ReportLog's output.

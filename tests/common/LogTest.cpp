@@ -10,7 +10,7 @@ TEST(Log, RecordsKeepEveryArgumentAndReachTheParentChain) {
   ZELLog app;
   ZELLog mid(&app);
   ZELLog leaf(&mid);
-  leaf.SetLog(3, 6, static_cast<long>(0x80004005), L"text", L"detail", L".\\ZELAdo", L"ZELAdo::Connect", 119, 1);
+  leaf.SetLog(3, 6, E_FAIL, L"text", L"detail", L".\\ZELAdo", L"ZELAdo::Connect", 119, 1);
   leaf.SetLog_Warning(6, L"Source ADO must be connected", L"Clone", 0);
 
   for (const ZELLog* log : {&leaf, &mid, &app}) {
@@ -19,7 +19,7 @@ TEST(Log, RecordsKeepEveryArgumentAndReachTheParentChain) {
     EXPECT_FALSE(e.bWarning);
     EXPECT_EQ(e.nType, 3);
     EXPECT_EQ(e.nCategory, 6);
-    EXPECT_EQ(e.nCode, static_cast<LONG>(0x80004005));
+    EXPECT_EQ(e.nCode, E_FAIL);  // an HRESULT keeps its sign
     EXPECT_EQ(e.strText, L"text");
     EXPECT_EQ(e.strDetail, L"detail");
     EXPECT_EQ(e.strSource, L".\\ZELAdo");
