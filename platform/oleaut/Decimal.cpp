@@ -107,6 +107,17 @@ bool ParseNumber(const wchar_t* s, std::string& digits, long& pow10, bool& neg) 
   return *s == 0;
 }
 
+// The value rounded to `digits` significant digits, trailing zeros dropped.
+HRESULT DecFromReal(double v, int digits, DECIMAL* out) {
+  if (!out) return E_INVALIDARG;
+  if (!std::isfinite(v)) return DISP_E_OVERFLOW;
+  char buf[64];
+  auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, digits - 1);
+  std::wstring w(buf, res.ptr);
+  HRESULT hr = VarDecFromStr(w.c_str(), 0, 0, out);
+  return FAILED(hr) ? hr : ZelDecTrim(out, out);
+}
+
 }  // namespace
 
 HRESULT VarDecFromI4(LONG lIn, DECIMAL* pdecOut) { return VarDecFromI8(lIn, pdecOut); }
@@ -127,24 +138,12 @@ HRESULT VarDecFromUI8(ULONG64 ui64In, DECIMAL* pdecOut) {
 
 HRESULT VarDecFromR4(FLOAT fltIn, DECIMAL* pdecOut) {
   // seven significant digits, so 0.1f gives 0.1 and not 0.100000001
-  if (!pdecOut) return E_INVALIDARG;
-  if (!std::isfinite(fltIn)) return DISP_E_OVERFLOW;
-  char buf[64];
-  auto res = std::to_chars(buf, buf + sizeof buf, fltIn, std::chars_format::scientific, 6);
-  std::wstring w(buf, res.ptr);
-  HRESULT hr = VarDecFromStr(w.c_str(), 0, 0, pdecOut);
-  return FAILED(hr) ? hr : ZelDecTrim(pdecOut, pdecOut);
+  return DecFromReal(fltIn, 7, pdecOut);
 }
 
 HRESULT VarDecFromR8(DOUBLE dblIn, DECIMAL* pdecOut) {
   // fifteen significant digits, the precision a double reliably carries
-  if (!pdecOut) return E_INVALIDARG;
-  if (!std::isfinite(dblIn)) return DISP_E_OVERFLOW;
-  char buf[64];
-  auto res = std::to_chars(buf, buf + sizeof buf, dblIn, std::chars_format::scientific, 14);
-  std::wstring w(buf, res.ptr);
-  HRESULT hr = VarDecFromStr(w.c_str(), 0, 0, pdecOut);
-  return FAILED(hr) ? hr : ZelDecTrim(pdecOut, pdecOut);
+  return DecFromReal(dblIn, 15, pdecOut);
 }
 
 HRESULT VarDecFromCy(CY cyIn, DECIMAL* pdecOut) {

@@ -18,6 +18,17 @@ VARIANT As(const VARIANT& v, VARTYPE vt) {
   return out;
 }
 
+// The short and int forms: the integer kind asked for, or a truth value.
+void SetNarrow(VARIANT* v, LONG value, VARTYPE vtSrc) {
+  v->vt = vtSrc;
+  if (vtSrc == VT_BOOL)
+    v->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+  else if (vtSrc == VT_I2)
+    v->iVal = static_cast<SHORT>(value);
+  else
+    v->lVal = value;
+}
+
 BSTR CheckedBstr(BSTR b, bool hadSource) {
   if (!b && hadSource) _com_issue_error(E_OUTOFMEMORY);
   return b;
@@ -58,35 +69,25 @@ _variant_t::_variant_t(VARIANT& varSrc, bool fCopy) {
 _variant_t::_variant_t(short sSrc, VARTYPE vtSrc) {
   VariantInit(this);
   if (vtSrc != VT_I2 && vtSrc != VT_BOOL) _com_issue_error(E_INVALIDARG);
-  vt = vtSrc;
-  if (vtSrc == VT_BOOL)
-    boolVal = sSrc ? VARIANT_TRUE : VARIANT_FALSE;
-  else
-    iVal = sSrc;
+  SetNarrow(this, sSrc, vtSrc);
 }
 
 _variant_t::_variant_t(int iSrc, VARTYPE vtSrc) {
   VariantInit(this);
   if (vtSrc != VT_I4 && vtSrc != VT_INT && vtSrc != VT_ERROR && vtSrc != VT_BOOL) _com_issue_error(E_INVALIDARG);
-  vt = vtSrc;
-  if (vtSrc == VT_BOOL)
-    boolVal = iSrc ? VARIANT_TRUE : VARIANT_FALSE;
-  else
-    lVal = iSrc;
+  SetNarrow(this, iSrc, vtSrc);
 }
 
 _variant_t::_variant_t(long lSrc, VARTYPE vtSrc) {
   VariantInit(this);
   bool fits = lSrc >= INT32_MIN && lSrc <= INT32_MAX;
   if (vtSrc == VT_BOOL) {
-    vt = VT_BOOL;
-    boolVal = lSrc ? VARIANT_TRUE : VARIANT_FALSE;
+    SetNarrow(this, lSrc != 0, VT_BOOL);
   } else if (vtSrc == VT_I8 || (vtSrc == VT_I4 && !fits)) {
     vt = VT_I8;
     llVal = lSrc;
   } else if ((vtSrc == VT_I4 || vtSrc == VT_ERROR) && fits) {
-    vt = vtSrc;
-    lVal = static_cast<LONG>(lSrc);
+    SetNarrow(this, static_cast<LONG>(lSrc), vtSrc);
   } else {
     _com_issue_error(vtSrc == VT_ERROR ? DISP_E_OVERFLOW : E_INVALIDARG);
   }
