@@ -78,7 +78,8 @@ TEST(ComPtr, CountsReferencesThroughCopiesMovesAndAssignments) {
     IShapePtr c(std::move(b));
     EXPECT_TRUE(b == NULL);
     EXPECT_TRUE(c == a);
-    c = c;  // self-assignment keeps the object
+    IShapePtr& alias = c;
+    c = alias;  // self-assignment keeps the object
     a = NULL;
     EXPECT_EQ(g_live, 1);
     EXPECT_EQ(c->Sides(), 4);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "support/TempDir.h"
@@ -39,13 +40,31 @@ TEST(CFile, OpenFailuresCarryCauseAndOsError) {
   EXPECT_EQ(OpenCause(W(dir.file("plain")), 3), CFileException::genericException);
 }
 
-TEST(CFile, PermissionRefusalWhereTheUserIsNotRoot) {
-  // Root reads anything, so the refusal can only be seen by other users.
-  if (geteuid() == 0) GTEST_SKIP() << "running as root";
+TEST(CFile, PermissionRefusal) {
   zeltest::TempDir dir;
   zeltest::WriteFileBytes(dir.file("locked"), "x");
-  chmod(dir.file("locked").c_str(), 0);
-  EXPECT_EQ(OpenCause(W(dir.file("locked")), CFile::modeRead), CFileException::accessDenied);
+  ASSERT_EQ(chmod(dir.file("locked").c_str(), 0), 0);
+  ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+  CString path = W(dir.file("locked"));
+  if (geteuid() != 0) {
+    EXPECT_EQ(OpenCause(path, CFile::modeRead), CFileException::accessDenied);
+    return;
+  }
+  // Root reads anything; the refusal is seen by a child that gave up root.
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+    CFile f;
+    CFileException e;
+    bool refused = !f.Open(path, CFile::modeRead, &e) && e.m_cause == CFileException::accessDenied &&
+                   e.m_lOsError == ERROR_ACCESS_DENIED;
+    _exit(refused ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(CFile, FifoOpensWithoutHanging) {
