@@ -1,5 +1,9 @@
 #include "platform/msxml/DomDocument.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -52,8 +56,7 @@ DomDocument::DomDocument() : DomNode(NewTree(BlankDoc(), false), nullptr) {}
 
 void DomDocument::Empty() { Rebind(NewTree(BlankDoc(), false), nullptr); }
 
-VARIANT_BOOL DomDocument::Parse(const char* data, size_t size, bool fromText) {
-  ParsedXml parsed = ParseXml(data, size, fromText);
+VARIANT_BOOL DomDocument::Take(ParsedXml parsed) {
   if (!parsed.doc) {
     Empty();
     m_strReason = parsed.reason.c_str();
@@ -67,30 +70,22 @@ VARIANT_BOOL DomDocument::Parse(const char* data, size_t size, bool fromText) {
 
 VARIANT_BOOL DomDocument::load(const _variant_t& path) {
   std::string file = PathOf(path);
-  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(file.c_str(), "rb"), &std::fclose);
-  std::string data;
-  int err = 0;
-  if (f) {
-    char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) data.append(chunk, n);
-    if (std::ferror(f.get())) err = errno ? errno : EIO;
-  } else {
-    err = errno;
-  }
+  int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st;
+  int err = fd < 0 ? errno : fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
   if (err) {
+    if (fd >= 0) close(fd);
     Empty();
     m_strReason = (file + ": " + std::strerror(err)).c_str();
     ZelSetLastErrorFromErrno(err);
     return VARIANT_FALSE;
   }
-  return Parse(data.data(), data.size(), false);
+  ParsedXml parsed = ParseXmlFile(fd);
+  close(fd);
+  return Take(std::move(parsed));
 }
 
-VARIANT_BOOL DomDocument::loadXML(const _bstr_t& xml) {
-  std::string text = Utf8(xml);
-  return Parse(text.data(), text.size(), true);
-}
+VARIANT_BOOL DomDocument::loadXML(const _bstr_t& xml) { return Take(ParseXmlText(Utf8(xml))); }
 
 HRESULT DomDocument::save(const _variant_t& path) {
   std::string file = PathOf(path);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/msxml/DomNode.h"
+#include "platform/msxml/XmlIo.h"
 
 namespace zel_msxml {
 
@@ -32,7 +33,7 @@ public:
   IXMLDOMNodePtr createNode(const _variant_t& type, const _bstr_t& name, const _bstr_t& namespaceURI) override;
 
 private:
-  VARIANT_BOOL Parse(const char* data, size_t size, bool fromText);
+  VARIANT_BOOL Take(ParsedXml parsed);
   void Empty();
   IXMLDOMNodePtr Adopt(xmlNodePtr made);
 

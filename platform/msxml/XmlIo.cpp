@@ -3,6 +3,8 @@
 #include <libxml/parser.h>
 #include <libxml/xmlsave.h>
 
+#include <unistd.h>
+
 #include <cstring>
 #include <mutex>
 
@@ -67,24 +69,24 @@ bool Tidy(xmlDocPtr doc) {
 }
 
 // The declaration's pseudo-attributes as written, when the markup starts
-// with one: an ASCII-compatible text gives them verbatim, another (UTF-16)
-// has them rebuilt from what the parser read.
+// with one: an ASCII-compatible text gives them verbatim, another (UTF-16,
+// or a declaration longer than the head read) has them rebuilt from what
+// the parser read.
 bool Declaration(const char* data, size_t size, xmlDocPtr doc, std::string& text) {
   size_t at = size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
-  if (size >= at + 6 && std::memcmp(data + at, "<?xml", 5) == 0 && std::strchr(" \t\r\n", data[at + 5])) {
-    const char* begin = data + at + 6;
-    const char* end = static_cast<const char*>(memmem(begin, size - at - 6, "?>", 2));
-    if (!end) return false;
-    text.assign(begin, end);
+  bool ascii = size >= at + 6 && std::memcmp(data + at, "<?xml", 5) == 0 && std::strchr(" \t\r\n", data[at + 5]);
+  const char* end = ascii ? static_cast<const char*>(memmem(data + at + 6, size - at - 6, "?>", 2)) : nullptr;
+  if (end) {
+    text.assign(data + at + 6, end);
     while (!text.empty() && std::strchr(" \t\r\n", text.back())) text.pop_back();
     while (!text.empty() && std::strchr(" \t\r\n", text.front())) text.erase(0, 1);
     return true;
   }
   bool utf16 = size >= 2 && ((data[0] == '\xFF' && data[1] == '\xFE') || (data[0] == '\xFE' && data[1] == '\xFF') ||
                              (data[0] == '<' && data[1] == 0) || (data[0] == 0 && data[1] == '<'));
-  if (!utf16 || !doc->encoding) return false;
-  text = std::string("version=\"") + (doc->version ? reinterpret_cast<const char*>(doc->version) : "1.0") +
-         "\" encoding=\"" + reinterpret_cast<const char*>(doc->encoding) + "\"";
+  if (!ascii && (!utf16 || !doc->encoding)) return false;
+  text = std::string("version=\"") + (doc->version ? reinterpret_cast<const char*>(doc->version) : "1.0") + "\"";
+  if (doc->encoding) text += std::string(" encoding=\"") + reinterpret_cast<const char*>(doc->encoding) + "\"";
   if (doc->standalone >= 0) text += doc->standalone ? " standalone=\"yes\"" : " standalone=\"no\"";
   return true;
 }
@@ -115,29 +117,27 @@ std::string DeclaredEncoding(xmlDocPtr doc) {
   return std::string();
 }
 
+// Enough of the start of a file to hold its declaration.
+const size_t kHead = 1024;
+
 std::string Take(xmlBufferPtr buf) {
   std::string s(reinterpret_cast<const char*>(xmlBufferContent(buf)), static_cast<size_t>(xmlBufferLength(buf)));
   xmlBufferFree(buf);
   return s;
 }
 
-}  // namespace
-
-ParsedXml ParseXml(const char* data, size_t size, bool fromText) {
+// Parses through read (which gives the context a document or NULL) and
+// finishes the tree; head is the start of the markup, for its declaration.
+template <class Read>
+ParsedXml Parse(const std::string& head, Read read) {
   InstallLoader();
   ParsedXml out;
-  if (size > static_cast<size_t>(INT32_MAX)) {
-    out.reason = "the document is larger than 2 GB";
-    return out;
-  }
   xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
   if (!ctxt) Raise(E_OUTOFMEMORY, ERROR_NOT_ENOUGH_MEMORY, L"parser");
   ctxt->_private = &g_ours;
-  const int options = XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
-  // A string's declaration names the encoding of the file it came from,
-  // not of the string: it is kept but not obeyed.
-  xmlDocPtr doc = xmlCtxtReadMemory(ctxt, data, static_cast<int>(size), nullptr, fromText ? "UTF-8" : nullptr,
-                                    fromText ? options | XML_PARSE_IGNORE_ENC : options);
+  // NOBLANKS drops most indentation as it is read; Tidy drops the rest.
+  xmlDocPtr doc = read(ctxt, XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR |
+                                 XML_PARSE_NOWARNING | XML_PARSE_COMPACT);
   if (doc && ctxt->wellFormed && ctxt->nsWellFormed) {
     out.doc = doc;
   } else {
@@ -151,8 +151,33 @@ ParsedXml ParseXml(const char* data, size_t size, bool fromText) {
   if (!out.doc) return out;
   out.hasNamespaces = Tidy(out.doc);
   std::string decl;
-  if (Declaration(data, size, out.doc, decl)) AddDeclaration(out.doc, decl);
+  if (Declaration(head.data(), head.size(), out.doc, decl)) AddDeclaration(out.doc, decl);
   return out;
+}
+
+}  // namespace
+
+ParsedXml ParseXmlText(const std::string& utf8) {
+  if (utf8.size() > static_cast<size_t>(INT32_MAX)) {
+    ParsedXml out;
+    out.reason = "the document is larger than 2 GB";
+    return out;
+  }
+  return Parse(utf8.substr(0, kHead), [&](xmlParserCtxtPtr ctxt, int options) {
+    // A string's declaration names the encoding of the file it came from,
+    // not of the string: it is kept but not obeyed.
+    return xmlCtxtReadMemory(ctxt, utf8.data(), static_cast<int>(utf8.size()), nullptr, "UTF-8",
+                             options | XML_PARSE_IGNORE_ENC);
+  });
+}
+
+ParsedXml ParseXmlFile(int fd) {
+  std::string head(kHead, '\0');
+  ssize_t n = pread(fd, &head[0], head.size(), 0);
+  head.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  return Parse(head, [&](xmlParserCtxtPtr ctxt, int options) {
+    return xmlCtxtReadFd(ctxt, fd, nullptr, nullptr, options);
+  });
 }
 
 std::string WriteDocument(xmlDocPtr doc, bool inDeclaredEncoding) {

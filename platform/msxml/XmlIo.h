@@ -16,9 +16,10 @@ struct ParsedXml {
   std::string reason;          // why it did not load
 };
 
-// fromText: the bytes are the UTF-8 form of a string, whatever encoding
-// the declaration names; otherwise they are a file's and say their own.
-ParsedXml ParseXml(const char* data, size_t size, bool fromText);
+// A string's markup: UTF-8, whatever encoding its declaration names.
+ParsedXml ParseXmlText(const std::string& utf8);
+// A file's markup, read as it is parsed; it names its own encoding.
+ParsedXml ParseXmlFile(int fd);
 
 // The whole document, top-level nodes each followed by a line break. With
 // inDeclaredEncoding, in the encoding the declaration names (UTF-8 when

@@ -1,0 +1,185 @@
+// Loads a large indented document and looks up 10,000 nodes by path and
+// occurrence index (GetNode2, then GetNodeText2), beside plain libxml2
+// loading the same file and evaluating the same paths with its XPath.
+// Each side runs in its own child process, so that its peak memory is its
+// own.
+//
+//   bench_xml [MB]     default 100
+#include <libxml/parser.h>
+#include <libxml/xpath.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ZELXml.h"
+
+namespace {
+
+// Processor time of the process: the machine the benchmarks run on is
+// shared, and both sides are single-threaded.
+struct Clock {
+  typedef double time_point;
+  static double now() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
+  }
+};
+
+const int kItemsPerGroup = 1000;
+const int kLookups = 10000;
+
+struct Lookup {
+  std::string path;
+  long order;
+};
+
+struct Result {
+  double loadSeconds = 0, lookupSeconds = 0;
+  long peakKB = 0;
+  unsigned long long checksum = 0;  // both sides must read the same texts
+};
+
+// Writes the document; answers the number of groups.
+int WriteDocument(const std::string& file, size_t bytes) {
+  FILE* f = std::fopen(file.c_str(), "w");
+  if (!f) std::exit(2);
+  size_t written = std::fprintf(f, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<catalog>\n");
+  int groups = 0;
+  while (written < bytes) {
+    written += std::fprintf(f, "  <group id=\"g%d\">\n", groups);
+    for (int i = 0; i < kItemsPerGroup; ++i)
+      written += std::fprintf(f, "    <item sku=\"%d-%d\" kind=\"k%d\">Item %d of group %d, caf\xC3\xA9</item>\n",
+                              groups, i, i % 7, i, groups);
+    written += std::fprintf(f, "  </group>\n");
+    ++groups;
+  }
+  std::fprintf(f, "</catalog>\n");
+  std::fclose(f);
+  return groups;
+}
+
+std::vector<Lookup> MakeLookups(int groups) {
+  std::mt19937 rng(7);
+  std::vector<Lookup> out;
+  for (int i = 0; i < kLookups; ++i) {
+    int g = static_cast<int>(rng() % static_cast<unsigned>(groups)) + 1;
+    long order = static_cast<long>(rng() % kItemsPerGroup);
+    out.push_back({"catalog/group[" + std::to_string(g) + "]/item", order});
+  }
+  return out;
+}
+
+double Since(double t) { return Clock::now() - t; }
+
+long PeakKB() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss;
+}
+
+Result RunOurs(const std::string& file, const std::vector<Lookup>& lookups) {
+  Result r;
+  CoInitialize(NULL);
+  ZELXml xml;
+  auto t = Clock::now();
+  CString wfile(file.c_str());
+  if (!xml.Open(wfile)) std::exit(3);
+  r.loadSeconds = Since(t);
+  std::vector<std::wstring> paths;
+  for (const Lookup& l : lookups) paths.push_back(CString(l.path.c_str()).str());
+  t = Clock::now();
+  CString text;
+  for (size_t i = 0; i < lookups.size(); ++i) {
+    IXMLDOMNodePtr node = xml.GetNode2(paths[i].c_str(), lookups[i].order);
+    xml.GetNodeText2(node, text);
+    r.checksum += static_cast<unsigned long long>(text.GetLength());
+  }
+  r.lookupSeconds = Since(t);
+  r.peakKB = PeakKB();
+  return r;
+}
+
+Result RunPeer(const std::string& file, const std::vector<Lookup>& lookups) {
+  Result r;
+  auto t = Clock::now();
+  xmlDocPtr doc = xmlReadFile(file.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_COMPACT);
+  if (!doc) std::exit(3);
+  r.loadSeconds = Since(t);
+  t = Clock::now();
+  xmlXPathContextPtr ctx = xmlXPathNewContext(doc);
+  ctx->node = reinterpret_cast<xmlNodePtr>(doc);
+  for (const Lookup& l : lookups) {
+    xmlXPathObjectPtr res = xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(l.path.c_str()), ctx);
+    if (res && res->nodesetval && res->nodesetval->nodeNr > l.order) {
+      xmlChar* s = xmlNodeGetContent(res->nodesetval->nodeTab[l.order]);
+      // Counted in characters, as ours are.
+      r.checksum += static_cast<unsigned long long>(xmlUTF8Strlen(s));
+      xmlFree(s);
+    }
+    xmlXPathFreeObject(res);
+  }
+  xmlXPathFreeContext(ctx);
+  r.lookupSeconds = Since(t);
+  r.peakKB = PeakKB();
+  xmlFreeDoc(doc);
+  return r;
+}
+
+template <class F>
+Result InChild(F run) {
+  int fd[2];
+  if (pipe(fd) != 0) std::exit(2);
+  pid_t pid = fork();
+  if (pid == 0) {
+    close(fd[0]);
+    long base = PeakKB();
+    Result r = run();
+    r.peakKB -= base;
+    if (write(fd[1], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) _exit(2);
+    _exit(0);
+  }
+  close(fd[1]);
+  Result r;
+  if (read(fd[0], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) std::exit(2);
+  close(fd[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return r;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  size_t mb = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100;
+  char dir[] = "/tmp/bench_xml_XXXXXX";
+  if (!mkdtemp(dir)) return 2;
+  std::string file = std::string(dir) + "/catalog.xml";
+  int groups = WriteDocument(file, mb << 20);
+  std::vector<Lookup> lookups = MakeLookups(groups);
+
+  Result ours = InChild([&] { return RunOurs(file, lookups); });
+  Result peer = InChild([&] { return RunPeer(file, lookups); });
+  std::remove(file.c_str());
+  rmdir(dir);
+
+  if (ours.checksum != peer.checksum) {
+    std::fprintf(stderr, "xml: the two sides read different texts (%llu, %llu)\n", ours.checksum, peer.checksum);
+    return 1;
+  }
+  std::printf("document: %zu MB, %d groups of %d items; %d lookups\n", mb, groups, kItemsPerGroup, kLookups);
+  std::printf("load (processor time): ours %.2f s, peer %.2f s\n", ours.loadSeconds, peer.loadSeconds);
+  std::printf("lookups: ours %.2f s, peer %.2f s\n", ours.lookupSeconds, peer.lookupSeconds);
+  // The whole job (load and lookups) as document megabytes per second.
+  double o = mb / (ours.loadSeconds + ours.lookupSeconds), p = mb / (peer.loadSeconds + peer.lookupSeconds);
+  std::printf("xml: ours %.1f MB/s, peer %.1f MB/s (libxml2), ratio %.2f\n", o, p, o / p);
+  std::printf("xml memory: ours %.0f MB, peer %.0f MB\n", ours.peakKB / 1024.0, peer.peakKB / 1024.0);
+  return 0;
+}
