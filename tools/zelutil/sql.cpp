@@ -3,7 +3,10 @@
 // the tables through the schema query. With --row the statement runs once
 // per row of values, all in one transaction; --blob-in and --blob-out move
 // a file into or out of a long binary field of the first row a query gives.
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <memory>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -55,7 +58,10 @@ std::string CellText(ZELAdo& ado, long index) {
   CString text;
   if (v.vt == VT_DATE) {
     COleDateTime dt;
-    if (ado.GetFieldValueByIndex(index, dt)) text = dt.Format(L"%Y-%m-%d %H:%M:%S");
+    // A whole day reads as the date alone.
+    if (ado.GetFieldValueByIndex(index, dt))
+      text = dt.Format(dt.m_dt == static_cast<double>(static_cast<long long>(dt.m_dt)) ? L"%Y-%m-%d"
+                                                                                        : L"%Y-%m-%d %H:%M:%S");
   } else if (v.vt == VT_R8 || v.vt == VT_R4) {
     double d = 0;
     if (ado.GetFieldValueByIndex(index, d)) text.Format(L"%.15g", d);
@@ -156,8 +162,10 @@ void PrintRows(ZELAdo& ado, bool csv) {
   for (const auto& row : rows)
     for (size_t i = 0; i < row.size(); i++) widths[i] = std::max(widths[i], Width(row[i]));
   for (size_t r = 0; r < rows.size(); r++) {
-    for (size_t i = 0; i < rows[r].size(); i++)
-      std::cout << (i ? " | " : "") << rows[r][i] << std::string(widths[i] - Width(rows[r][i]), ' ');
+    for (size_t i = 0; i < rows[r].size(); i++) {
+      std::cout << (i ? " | " : "") << rows[r][i];
+      if (i + 1 < rows[r].size()) std::cout << std::string(widths[i] - Width(rows[r][i]), ' ');
+    }
     std::cout << "\n";
     if (r == 0) {
       for (size_t i = 0; i < widths.size(); i++) std::cout << (i ? "-+-" : "") << std::string(widths[i], '-');
@@ -196,9 +204,12 @@ void Run(const Options& o) {
     PrintRows(ado, o.csv);
     return;
   }
-  // The engine's own count of the rows the statement changed.
+  // The engine's own count of the rows a data statement changed.
+  std::string verb = statement.substr(0, statement.find_first_of(" \t\r\n("));
+  for (char& c : verb) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  bool changesRows = verb == "INSERT" || verb == "UPDATE" || verb == "DELETE" || verb == "REPLACE";
   long changed = 0;
-  if (ado.OpenRecordset(L"SELECT changes()", adOpenForwardOnly, adLockReadOnly) &&
+  if (changesRows && ado.OpenRecordset(L"SELECT changes()", adOpenForwardOnly, adLockReadOnly) &&
       ado.GetFieldValueByIndex(0, changed))
     std::cout << changed << " row" << (changed == 1 ? "" : "s") << " affected\n";
   else
@@ -211,8 +222,10 @@ zelutil::Registrar reg("sql", [](CLI::App& app) {
   cmd->add_option("--connect", o->connect, "connection text, e.g. \"Provider=SQLite;Data Source=shop.db\"")
       ->required();
   cmd->add_option("statement", o->statement, "the statement (with ? markers), or \"tables\"")->required();
-  cmd->add_option("--param", o->params, "a value for the next ? marker (repeatable)")->expected(1);
-  cmd->add_option("--row", o->rows, "comma-separated values: run once per --row, in one transaction")->expected(1);
+  cmd->add_option("--param", o->params, "a value for the next ? marker (repeatable)")
+      ->allow_extra_args(false);
+  cmd->add_option("--row", o->rows, "comma-separated values: run once per --row, in one transaction")
+      ->allow_extra_args(false);
   cmd->add_option("--blob-in", o->blobIn, "FIELD=FILE: store the file in the first row the query gives");
   cmd->add_option("--blob-out", o->blobOut, "FIELD=FILE: write the field of the first row to the file");
   cmd->add_flag("--csv", o->csv, "print rows as CSV");
