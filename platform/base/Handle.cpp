@@ -61,7 +61,8 @@ HANDLE ZelRegisterHandle(std::shared_ptr<ZelKernelObject> obj) {
   return reinterpret_cast<HANDLE>(h);
 }
 
-std::shared_ptr<ZelKernelObject> ZelLookupHandle(HANDLE h) {
+// The object of a handle; with remove, the handle is closed as well.
+static std::shared_ptr<ZelKernelObject> Find(HANDLE h, bool remove) {
   HandleTable& t = Table();
   std::lock_guard<std::mutex> lock(t.mutex);
   auto it = t.objects.find(reinterpret_cast<uintptr_t>(h));
@@ -69,22 +70,15 @@ std::shared_ptr<ZelKernelObject> ZelLookupHandle(HANDLE h) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
-  return it->second;
+  std::shared_ptr<ZelKernelObject> obj = it->second;
+  if (remove) t.objects.erase(it);
+  return obj;
 }
 
-BOOL CloseHandle(HANDLE hObject) {
-  std::shared_ptr<ZelKernelObject> obj;  // released outside the table lock
-  HandleTable& t = Table();
-  std::lock_guard<std::mutex> lock(t.mutex);
-  auto it = t.objects.find(reinterpret_cast<uintptr_t>(hObject));
-  if (it == t.objects.end()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  obj = std::move(it->second);
-  t.objects.erase(it);
-  return TRUE;
-}
+std::shared_ptr<ZelKernelObject> ZelLookupHandle(HANDLE h) { return Find(h, false); }
+
+// The object itself goes, if this was its last reference, outside the lock.
+BOOL CloseHandle(HANDLE hObject) { return Find(hObject, true) ? TRUE : FALSE; }
 
 void ZelLockWaits() { Waits().mutex.lock(); }
 

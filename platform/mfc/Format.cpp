@@ -5,7 +5,7 @@
 #include <cwctype>
 #include <vector>
 
-#include "platform/mfc/String.h"
+#include "platform/base/Utf8.h"
 
 namespace {
 

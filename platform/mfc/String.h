@@ -10,6 +10,7 @@
 #include <cstdarg>
 #include <string>
 
+#include "platform/base/Utf8.h"
 #include "platform/base/WinTypes.h"
 #include "platform/mfc/Array.h"
 #include "platform/mfc/Format.h"
@@ -120,11 +121,6 @@ private:
 typedef CString CStringW;
 
 
-// UTF-8 and wide text. Invalid UTF-8 bytes become U+FFFD; code points that
-// UTF-8 cannot carry (surrogates, above U+10FFFF) become U+FFFD too.
-std::wstring ZelUtf8ToWide(const char* s, size_t n);
-std::string ZelWideToUtf8(const wchar_t* s, size_t n);
-inline std::string ZelWideToUtf8(const wchar_t* s) { return s ? ZelWideToUtf8(s, wcslen(s)) : std::string(); }
 
 class CStringArray : public CArray<CString, const CString&> {
 public:

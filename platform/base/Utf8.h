@@ -1,0 +1,14 @@
+// UTF-8 and wide text, for every layer that takes or gives narrow text.
+//
+// Invalid UTF-8 bytes become U+FFFD one byte at a time (a stray
+// continuation, an overlong form, an encoded surrogate, a cut-off tail);
+// code points that UTF-8 cannot carry (surrogates, above U+10FFFF) become
+// U+FFFD on the way out.
+#pragma once
+
+#include <cwchar>
+#include <string>
+
+std::wstring ZelUtf8ToWide(const char* s, size_t n);
+std::string ZelWideToUtf8(const wchar_t* s, size_t n);
+inline std::string ZelWideToUtf8(const wchar_t* s) { return s ? ZelWideToUtf8(s, wcslen(s)) : std::string(); }
