@@ -187,3 +187,19 @@ TEST(ChangeType, InPlaceByReferenceAndFailureLeavesDestination) {
   ASSERT_EQ(VariantChangeType(&out, &ref, 0, VT_BSTR), S_OK);
   EXPECT_STREQ(out.bstrVal, L"2.5");
 }
+
+TEST(ChangeType, EveryNumericPairBothWays) {
+  const VARTYPE kinds[] = {VT_I1, VT_I2, VT_I4, VT_I8, VT_UI1, VT_UI2, VT_UI4, VT_UI8, VT_INT,
+                           VT_UINT, VT_R4, VT_R8, VT_CY, VT_DATE, VT_DECIMAL, VT_BSTR};
+  for (VARTYPE from : kinds) {
+    _variant_t start;
+    ASSERT_EQ(To(_variant_t(100), from, start), S_OK) << from;
+    for (VARTYPE to : kinds) {
+      _variant_t there, back;
+      ASSERT_EQ(To(start, to, there), S_OK) << from << " -> " << to;
+      ASSERT_EQ(To(there, from, back), S_OK) << to << " -> " << from;
+      if (from == VT_BSTR && to == VT_DATE) continue;  // "100" comes back as the date's own text
+      EXPECT_TRUE(back == start) << from << " <-> " << to;
+    }
+  }
+}
