@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/base/Utf8.h"
+
 // A BSTR points just past an 8-byte header whose second word holds the byte
 // length; the text is followed by a wide null so it is also a C string.
 namespace {
@@ -69,49 +71,9 @@ UINT SysStringByteLen(BSTR bstr) { return bstr ? *LengthWord(bstr) : 0; }
 BSTR ZelBstrFromUtf8(const char* psz) { return psz ? ZelBstrFromUtf8Len(psz, strlen(psz)) : nullptr; }
 
 BSTR ZelBstrFromUtf8Len(const char* s, size_t n) {
-  std::wstring out;
-  out.reserve(n);
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
-  size_t i = 0;
-  while (i < n) {
-    unsigned lead = p[i];
-    size_t extra = lead < 0x80 ? 0 : lead < 0xC2 ? 9 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : lead < 0xF5 ? 3 : 9;
-    if (extra == 9 || i + extra >= n) {
-      // a stray continuation byte, an overlong lead or a cut-off sequence
-      out += L'\xFFFD';
-      ++i;
-      continue;
-    }
-    unsigned cp = extra == 0 ? lead : lead & (0x3Fu >> extra);
-    size_t k = 1;
-    for (; k <= extra && (p[i + k] & 0xC0) == 0x80; ++k) cp = (cp << 6) | (p[i + k] & 0x3Fu);
-    static const unsigned kLeast[4] = {0, 0x80, 0x800, 0x10000};
-    if (k <= extra || cp < kLeast[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      out += L'\xFFFD';
-      ++i;
-      continue;
-    }
-    out += static_cast<wchar_t>(cp);
-    i += extra + 1;
-  }
+  std::wstring out = ZelUtf8ToWide(s, n);
   if (out.size() > kMaxBytes / sizeof(OLECHAR)) return nullptr;
   return SysAllocStringLen(out.data(), static_cast<UINT>(out.size()));
 }
 
-std::string ZelUtf8FromWide(const wchar_t* p, size_t len) {
-  std::string out;
-  out.reserve(len);
-  for (size_t i = 0; i < len; ++i) {
-    unsigned cp = static_cast<unsigned>(p[i]);
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-      continue;
-    }
-    int extra = cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
-    static const unsigned kLeadMark[4] = {0, 0xC0, 0xE0, 0xF0};
-    out += static_cast<char>(kLeadMark[extra] | (cp >> (6 * extra)));
-    for (int k = extra - 1; k >= 0; --k) out += static_cast<char>(0x80 | ((cp >> (6 * k)) & 0x3F));
-  }
-  return out;
-}
+std::string ZelUtf8FromWide(const wchar_t* p, size_t len) { return ZelWideToUtf8(p, len); }

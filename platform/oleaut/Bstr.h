@@ -26,8 +26,8 @@ void SysFreeString(BSTR bstrString);
 UINT SysStringLen(BSTR pbstr);
 UINT SysStringByteLen(BSTR bstr);
 
-// UTF-8 <-> wide helpers used by the narrow forms of _bstr_t and _variant_t.
-// Malformed UTF-8 bytes become U+FFFD rather than being dropped.
+// UTF-8 <-> BSTR, for the narrow forms of _bstr_t and _variant_t, with the
+// platform's UTF-8 rules: malformed bytes become U+FFFD, never dropped.
 BSTR ZelBstrFromUtf8(const char* psz);
 BSTR ZelBstrFromUtf8Len(const char* p, size_t len);
 // Code points UTF-8 cannot carry (surrogates, above U+10FFFF) become U+FFFD.
