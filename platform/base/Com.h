@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <memory>
 
 #include "platform/base/WinTypes.h"
 
@@ -106,7 +107,7 @@ public:
 
   _com_ptr_t& operator=(const _com_ptr_t& o) { return *this = o.m_p; }
   _com_ptr_t& operator=(_com_ptr_t&& o) noexcept {
-    if (this != &o) {
+    if (this != std::addressof(o)) {
       T* old = m_p;
       m_p = o.m_p;
       o.m_p = nullptr;

@@ -81,6 +81,10 @@ TEST(ComPtr, CountsReferencesThroughCopiesMovesAndAssignments) {
     IShapePtr& alias = c;
     c = alias;  // self-assignment keeps the object
     a = NULL;
+    IShapePtr d;
+    d = std::move(c);  // move-assign hands the reference over
+    c = std::move(d);
+    EXPECT_TRUE(d == nullptr);
     EXPECT_EQ(g_live, 1);
     EXPECT_EQ(c->Sides(), 4);
     c = nullptr;
