@@ -69,27 +69,40 @@ void ZELHtmlElement::SetFromToken(std::wstring&& token) {
   m_strTagName = CString(std::wstring(b + 1, q));
   if (q < e) ++q;  // the delimiter
 
-  std::wstring rest;
-  for (; q < e; ++q)
-    if (*q != L'>') rest += *q;
-  TrimString(rest);
-  if (rest.empty() && m_strTagName[0] == L'/') {
+  // The rest of the tag without its ">" characters, trimmed. A token cut
+  // by the tokenizer has at most one ">", at its end, and is scanned in
+  // place; any other text is copied without them.
+  std::wstring copy;
+  const wchar_t* r = q;
+  const wchar_t* rEnd = e;
+  if (rEnd > r && rEnd[-1] == L'>') --rEnd;
+  if (std::wmemchr(r, L'>', static_cast<size_t>(rEnd - r))) {
+    for (; q < e; ++q)
+      if (*q != L'>') copy += *q;
+    r = copy.data();
+    rEnd = r + copy.size();
+  }
+  TrimRange(r, rEnd);
+  if (r == rEnd && m_strTagName[0] == L'/') {
     m_nType = ZELHTML_END_TAG;
-  } else if (!rest.empty() && rest.back() == L'/') {
+  } else if (r < rEnd && rEnd[-1] == L'/') {
     m_nType = ZELHTML_EMPTY_TAG;
-    rest.pop_back();
+    --rEnd;
   } else {
     m_nType = ZELHTML_START_TAG;
-    m_strEndTagName = L'/' + m_strTagName;
+    std::wstring endName;
+    endName.reserve(static_cast<size_t>(m_strTagName.GetLength()) + 1);
+    endName += L'/';
+    endName += m_strTagName.str();
+    m_strEndTagName = CString(std::move(endName));
   }
   // A document-type declaration never has an end tag.
   if (m_strTagName.CompareNoCase(L"!DOCTYPE") == 0) {
     m_nType = ZELHTML_EMPTY_TAG;
     m_strEndTagName.Empty();
   }
-  if (rest.empty()) return;
-  TrimString(rest);
-  ParseAttributes(rest.data(), rest.data() + rest.size());
+  TrimRange(r, rEnd);
+  if (r < rEnd) ParseAttributes(r, rEnd);
 }
 
 // Only double-quoted values make attributes: a quote opens a value when
@@ -97,6 +110,8 @@ void ZELHtmlElement::SetFromToken(std::wstring&& token) {
 // name. Whatever is left at the end (a bare name, an unquoted or unclosed
 // value) is dropped.
 void ZELHtmlElement::ParseAttributes(const wchar_t* p, const wchar_t* end) {
+  // Gathered first, so that the array is sized once.
+  std::vector<__ZEL_HTML_ATTRIBUTE> found;
   std::wstring buf, name;
   bool haveName = false, inQuote = false;
   for (; p < end; ++p) {
@@ -107,7 +122,7 @@ void ZELHtmlElement::ParseAttributes(const wchar_t* p, const wchar_t* end) {
       buf += c;
       if (buf.size() == 1) continue;  // the opening quote
       inQuote = false;
-      if (haveName) m_arrAttribute.Add(__ZEL_HTML_ATTRIBUTE{CString(name), CString(buf)});
+      if (haveName) found.push_back({CString(std::move(name)), CString(std::move(buf))});
       haveName = false;
       name.clear();
       buf.clear();
@@ -124,6 +139,10 @@ void ZELHtmlElement::ParseAttributes(const wchar_t* p, const wchar_t* end) {
       buf += c;
     }
   }
+  if (found.empty()) return;
+  INT_PTR n = m_arrAttribute.GetSize();
+  m_arrAttribute.SetSize(n + static_cast<INT_PTR>(found.size()));
+  for (__ZEL_HTML_ATTRIBUTE& a : found) m_arrAttribute[n++] = std::move(a);
 }
 
 int ZELHtmlElement::SplitElement(const wchar_t* html, CStringArray& tokens) {

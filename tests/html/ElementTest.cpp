@@ -136,7 +136,7 @@ TEST(HtmlAttributes, Scanning) {
   EXPECT_EQ(W(e.m_arrAttribute[0].strName), L"1 y");
   EXPECT_EQ(W(e.m_arrAttribute[1].strValue), L"\"a=b\"");
   EXPECT_EQ(W(e.m_arrAttribute[2].strValue), L"\" k\"");
-  EXPECT_EQ(W(e.m_arrAttribute[3].strName), L"bare single='v' n");
+  EXPECT_EQ(W(e.m_arrAttribute[3].strName), L"'v' n");  // each "=" outside quotes starts a name anew
   EXPECT_EQ(W(e.m_arrAttribute[4].strName), L"n");
   EXPECT_EQ(e.FindAttribute(L"N"), 4);
   EXPECT_EQ(W(e.GetAttribute(L"n")), L"2");
