@@ -103,9 +103,10 @@ _RecordsetPtr _Command::Execute(VARIANT* RecordsAffected, VARIANT* ParametersArg
       if (!IsInput(params[i].direction) || params[i].direction == adParamInputOutput)
         items[i]->PutValue(zelado::ToVariant(params[i].value, params[i].type));
   } else {
+    values.reserve(items.size());
     for (const _ParameterPtr& p : items) {
       if (!IsInput(p->GetDirection())) continue;
-      _variant_t v = next < given.size() ? given[next++] : p->GetValue();
+      const VARIANT& v = next < given.size() ? given[next++] : p->ZelValue();
       values.push_back(zelado::FromVariant(v, BindType(p, v)));
     }
     rows = session.Execute(zelado::StatementFor(m_text, type), values, false);

@@ -141,6 +141,15 @@ long Fields::GetCount() {
   return static_cast<long>(m_state->columns.size());
 }
 
-FieldPtr Fields::GetItem(const _variant_t& Index) { return FieldPtr(new Field(m_state, m_state->FieldIndex(Index))); }
+FieldPtr Fields::GetItem(const _variant_t& Index) {
+  long i = m_state->FieldIndex(Index);
+  if (m_generation != m_state->generation) {
+    m_made.clear();
+    m_generation = m_state->generation;
+  }
+  if (m_made.size() < m_state->columns.size()) m_made.resize(m_state->columns.size());
+  if (!m_made[i]) m_made[i] = new Field(m_state, i);
+  return m_made[i];
+}
 
 HRESULT Fields::Refresh() { return S_OK; }

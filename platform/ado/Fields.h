@@ -5,6 +5,7 @@
 #include "platform/ado/AdoFwd.h"
 
 #include <memory>
+#include <vector>
 
 struct Field : IDispatch {
   Field(std::shared_ptr<zelado::RecordsetState> state, long index);
@@ -45,4 +46,8 @@ struct Fields : IDispatch {
 
 private:
   std::shared_ptr<zelado::RecordsetState> m_state;
+  // Field objects made so far, by position: reading a field per row
+  // should not make an object per row.
+  std::vector<FieldPtr> m_made;
+  unsigned m_generation = 0;
 };

@@ -26,6 +26,7 @@ struct _Parameter : IDispatch {
   void PutPrecision(unsigned char precision);
   unsigned char GetNumericScale();
   void PutNumericScale(unsigned char scale);
+  const _variant_t& ZelValue() const { return m_value; }  // without a copy, for the command
   // Appends to a text or binary value (the first call after PutValue replaces it).
   HRESULT AppendChunk(const _variant_t& Data);
 

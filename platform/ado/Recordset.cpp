@@ -155,7 +155,10 @@ long _Recordset::GetAbsolutePosition() {
   return m_state->cursor->Position();
 }
 
-FieldsPtr _Recordset::GetFields() { return FieldsPtr(new Fields(m_state)); }
+FieldsPtr _Recordset::GetFields() {
+  if (!m_fields) m_fields = new Fields(m_state);
+  return m_fields;
+}
 
 _variant_t _Recordset::GetCollect(const _variant_t& Index) { return GetFields()->GetItem(Index)->GetValue(); }
 

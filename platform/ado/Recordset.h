@@ -60,6 +60,7 @@ struct _Recordset : IDispatch {
 
 private:
   std::shared_ptr<zelado::RecordsetState> m_state;
+  FieldsPtr m_fields;
   CursorTypeEnum m_cursor = adOpenForwardOnly;
   LockTypeEnum m_lock = adLockReadOnly;
 };

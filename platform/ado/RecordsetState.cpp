@@ -16,6 +16,9 @@ Session& RecordsetState::Engine() {
 
 long RecordsetState::FieldIndex(const VARIANT& index) const {
   RequireOpen();
+  long n = static_cast<long>(columns.size());
+  if (index.vt == VT_I4 && index.lVal >= 0 && index.lVal < n) return index.lVal;  // the usual key, at no cost
+  if (index.vt == VT_I2 && index.iVal >= 0 && index.iVal < n) return index.iVal;
   _variant_t v(index);
   if (v.vt == (VT_BYREF | VT_VARIANT) && v.pvarVal) v = *v.pvarVal;
   if (v.vt == VT_BSTR) {
@@ -24,13 +27,13 @@ long RecordsetState::FieldIndex(const VARIANT& index) const {
       if (SameText(columns[i].name, name)) return static_cast<long>(i);
     Raise(ErrorKind::ItemNotFound, L"item cannot be found in the collection: no field named '" + name + L"'");
   }
-  _variant_t n;
-  if (v.vt == VT_EMPTY || v.vt == VT_NULL || v.vt == VT_ERROR || FAILED(VariantChangeType(&n, &v, 0, VT_I4)))
+  _variant_t at;
+  if (v.vt == VT_EMPTY || v.vt == VT_NULL || v.vt == VT_ERROR || FAILED(VariantChangeType(&at, &v, 0, VT_I4)))
     Raise(ErrorKind::ItemNotFound, L"item cannot be found in the collection: the index is neither a position nor a name");
-  if (n.lVal < 0 || n.lVal >= static_cast<LONG>(columns.size()))
+  if (at.lVal < 0 || at.lVal >= n)
     Raise(ErrorKind::ItemNotFound, L"item cannot be found in the collection: there is no field at position " +
-                                       std::to_wstring(n.lVal));
-  return n.lVal;
+                                       std::to_wstring(at.lVal));
+  return at.lVal;
 }
 
 const Value& RecordsetState::Cell(long field) {
@@ -135,6 +138,7 @@ void RecordsetState::Close() {
   table.clear();
   writable = false;
   connection = nullptr;
+  ++generation;
 }
 
 }  // namespace zelado

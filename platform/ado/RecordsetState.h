@@ -21,6 +21,8 @@ struct RecordsetState {
   std::vector<bool> changed;
   std::vector<bool> appending;  // AppendChunk has started on the field
 
+  unsigned generation = 0;  // counts closes, so field objects know their columns went
+
   long chunkField = -1;  // GetChunk's field and how far it has read
   size_t chunkOffset = 0;
 

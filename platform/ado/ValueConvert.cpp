@@ -72,6 +72,25 @@ std::string Utf8Of(const VARIANT& v) {
 }  // namespace
 
 _variant_t ToVariant(const Value& value, DataTypeEnum type) {
+  // The usual pairs are built directly: a read per field per row comes here.
+  if (value.kind == Value::Real && (type == adDouble || type == adSingle || type == adVariant)) {
+    _variant_t v;
+    v.vt = VT_R8;
+    v.dblVal = value.r;
+    return v;
+  }
+  if (value.kind == Value::Integer && (type == adDouble || type == adSingle)) {
+    _variant_t v;
+    v.vt = VT_R8;
+    v.dblVal = static_cast<double>(value.i);
+    return v;
+  }
+  if (value.kind == Value::Integer && type == adBoolean) {
+    _variant_t v;
+    v.vt = VT_BOOL;
+    v.boolVal = value.i ? VARIANT_TRUE : VARIANT_FALSE;
+    return v;
+  }
   _variant_t v = Natural(value);
   if (value.kind == Value::Null || value.kind == Value::Blob) return v;
   // A value the engine kept in another kind than its column declares (the
@@ -82,14 +101,18 @@ _variant_t ToVariant(const Value& value, DataTypeEnum type) {
     Change(v, VT_BOOL);
   else if (IsDecimalType(type))
     Change(v, VT_DECIMAL);
-  else if (type == adDouble || type == adSingle)
-    Change(v, VT_R8);
   return v;
 }
 
 Value FromVariant(const VARIANT& in, DataTypeEnum type) {
   if (in.vt == VT_EMPTY || in.vt == VT_NULL || (in.vt == VT_ERROR && in.scode == DISP_E_PARAMNOTFOUND))
     return Value();
+  // The usual pairs directly: a bound parameter per row comes here.
+  if (in.vt == VT_I4 && (IsIntegerType(type) || type == adVariant)) return Value::Int(in.lVal);
+  if (in.vt == VT_I8 && (IsIntegerType(type) || type == adVariant)) return Value::Int(in.llVal);
+  if (in.vt == VT_R8 && (type == adDouble || type == adSingle || type == adVariant)) return Value::Dbl(in.dblVal);
+  if (in.vt == VT_BSTR && (IsTextType(type) || type == adVariant))
+    return Value::Str(ZelUtf8FromWide(in.bstrVal, SysStringLen(in.bstrVal)));
   if (in.vt == (VT_ARRAY | VT_UI1)) {
     std::string bytes;
     BytesOf(in, bytes);

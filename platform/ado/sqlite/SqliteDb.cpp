@@ -93,18 +93,36 @@ void Bind(sqlite3* db, sqlite3_stmt* stmt, int index, const Value& v) {
 }
 
 Value Read(sqlite3_stmt* stmt, int column) {
+  Value v;
+  ReadInto(stmt, column, v);
+  return v;
+}
+
+void ReadInto(sqlite3_stmt* stmt, int column, Value& out) {
   switch (sqlite3_column_type(stmt, column)) {
-    case SQLITE_INTEGER: return Value::Int(sqlite3_column_int64(stmt, column));
-    case SQLITE_FLOAT: return Value::Dbl(sqlite3_column_double(stmt, column));
+    case SQLITE_INTEGER:
+      out.kind = Value::Integer;
+      out.i = sqlite3_column_int64(stmt, column);
+      break;
+    case SQLITE_FLOAT:
+      out.kind = Value::Real;
+      out.r = sqlite3_column_double(stmt, column);
+      break;
     case SQLITE_TEXT: {
       const char* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-      return Value::Str(std::string(p ? p : "", sqlite3_column_bytes(stmt, column)));
+      out.kind = Value::Text;
+      out.bytes.assign(p ? p : "", sqlite3_column_bytes(stmt, column));
+      break;
     }
     case SQLITE_BLOB: {
       const char* p = static_cast<const char*>(sqlite3_column_blob(stmt, column));
-      return Value::Bin(std::string(p ? p : "", sqlite3_column_bytes(stmt, column)));
+      out.kind = Value::Blob;
+      out.bytes.assign(p ? p : "", sqlite3_column_bytes(stmt, column));
+      break;
     }
-    default: return Value();
+    default:
+      out.kind = Value::Null;
+      break;
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -31,6 +32,14 @@ struct StmtDeleter {
 };
 using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
 
+// Prepared statements of texts run before, kept to run again without
+// preparing them anew (a command run once per row of an insert).
+struct StmtPool {
+  static constexpr size_t kMax = 32;
+  std::map<std::string, StmtPtr> idle;
+};
+using PoolPtr = std::shared_ptr<StmtPool>;
+
 // Raises the error the engine reported for `rc` on `db`, sorted into its kind.
 [[noreturn]] void RaiseFrom(sqlite3* db, int rc);
 [[noreturn]] void RaiseMessage(int rc, std::string message);
@@ -47,6 +56,8 @@ std::string QuoteName(const std::wstring& name);
 
 void Bind(sqlite3* db, sqlite3_stmt* stmt, int index, const Value& value);
 Value Read(sqlite3_stmt* stmt, int column);
+// The same into an existing value, reusing its buffer.
+void ReadInto(sqlite3_stmt* stmt, int column, Value& out);
 
 }  // namespace sqlite
 }  // namespace zelado

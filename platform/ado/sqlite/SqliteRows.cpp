@@ -61,10 +61,23 @@ bool Rows::Next(Row* row, int64_t* key) {
   if (key) *key = m_keyed ? sqlite3_column_int64(m_stmt.get(), 0) : 0;
   if (row) {
     row->resize(m_columns.size());
-    for (size_t i = 0; i < m_columns.size(); ++i) (*row)[i] = Read(m_stmt.get(), first + static_cast<int>(i));
+    for (size_t i = 0; i < m_columns.size(); ++i) ReadInto(m_stmt.get(), first + static_cast<int>(i), (*row)[i]);
   }
   Step();
   return true;
+}
+
+Rows::~Rows() {
+  PoolPtr pool = m_pool.lock();
+  if (!pool || !m_stmt || pool->idle.size() >= StmtPool::kMax) return;
+  sqlite3_reset(m_stmt.get());
+  sqlite3_clear_bindings(m_stmt.get());
+  pool->idle.emplace(std::move(m_text), std::move(m_stmt));
+}
+
+void Rows::ReturnTo(const PoolPtr& pool, std::string text) {
+  m_pool = pool;
+  m_text = std::move(text);
 }
 
 void Rows::Drain() {

@@ -19,8 +19,12 @@ public:
   const std::wstring& Table() const override { return m_table; }
   bool Keyed() const override { return m_keyed; }
 
+  ~Rows() override;
+
   // Runs the statement to its end (for statements before the last of a text).
   void Drain();
+  // When the stream ends, its statement goes back to the pool under `text`.
+  void ReturnTo(const PoolPtr& pool, std::string text);
 
 private:
   void Step();
@@ -31,6 +35,8 @@ private:
   std::wstring m_table;
   std::vector<Column> m_columns;
   bool m_hasRow = false;
+  std::weak_ptr<StmtPool> m_pool;
+  std::string m_text;
 };
 
 // Column descriptions of a prepared statement, from `first` on.

@@ -52,7 +52,9 @@ std::unique_ptr<Session> OpenSession(const std::wstring& path, bool mustExist) {
   if (mustExist && stat(file.c_str(), &st) != 0)
     Raise(ErrorKind::Connection, L"the database file '" + path + L"' does not exist");
   sqlite3* raw = nullptr;
-  int flags = SQLITE_OPEN_READWRITE | (mustExist ? 0 : SQLITE_OPEN_CREATE);
+  // A connection is used by one thread at a time, so the engine's own
+  // per-call locking has nothing to protect.
+  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (mustExist ? 0 : SQLITE_OPEN_CREATE);
   int rc = sqlite3_open_v2(file.c_str(), &raw, flags, nullptr);
   DbPtr db = std::make_shared<Db>(raw);
   if (rc != SQLITE_OK) {
@@ -105,14 +107,35 @@ StmtPtr SqliteSession::Keyed(sqlite3_stmt* stmt, const char* text, std::wstring&
   return out;
 }
 
+std::unique_ptr<Rows> SqliteSession::Start(StmtPtr stmt, const std::vector<Value>& params, size_t& used,
+                                           const std::wstring& table, int64_t& changed) {
+  int count = sqlite3_bind_parameter_count(stmt.get());
+  for (int i = 1; i <= count; ++i, ++used) {
+    if (used >= params.size())
+      Raise(ErrorKind::InvalidArgument, L"the statement has more ? markers than values were given");
+    Bind(m_db->handle, stmt.get(), i, params[used]);
+  }
+  bool writes = !sqlite3_stmt_readonly(stmt.get());
+  std::unique_ptr<Rows> rows(new Rows(m_db, std::move(stmt), !table.empty(), table));
+  if (writes) changed = (changed < 0 ? 0 : changed) + sqlite3_changes64(m_db->handle);
+  return rows;
+}
+
 std::unique_ptr<RowStream> SqliteSession::Execute(const std::wstring& text, const std::vector<Value>& params,
                                                   bool keyed) {
   std::string sql = StatementText(text);
-  const char* p = sql.c_str();
-  const char* end = p + sql.size();
-  size_t used = 0;
-  std::unique_ptr<Rows> last;
+  size_t used = 0, statements = 0;
   int64_t changed = -1;
+  std::unique_ptr<Rows> last;
+  auto idle = keyed ? m_pool->idle.end() : m_pool->idle.find(sql);
+  if (idle != m_pool->idle.end()) {
+    StmtPtr stmt = std::move(idle->second);
+    m_pool->idle.erase(idle);
+    last = Start(std::move(stmt), params, used, L"", changed);
+    statements = 1;
+  }
+  const char* p = last ? nullptr : sql.c_str();
+  const char* end = p ? p + sql.size() : nullptr;
   while (p < end) {
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
@@ -128,19 +151,13 @@ std::unique_ptr<RowStream> SqliteSession::Execute(const std::wstring& text, cons
       std::string one(start, p);
       if (StmtPtr k = Keyed(raw, one.c_str(), table)) stmt = std::move(k);
     }
-    int count = sqlite3_bind_parameter_count(stmt.get());
-    for (int i = 1; i <= count; ++i, ++used) {
-      if (used >= params.size())
-        Raise(ErrorKind::InvalidArgument, L"the statement has more ? markers than values were given");
-      Bind(m_db->handle, stmt.get(), i, params[used]);
-    }
-    bool writes = !sqlite3_stmt_readonly(stmt.get());
-    last.reset(new Rows(m_db, std::move(stmt), !table.empty(), table));
-    if (writes) changed = (changed < 0 ? 0 : changed) + sqlite3_changes64(m_db->handle);
+    last = Start(std::move(stmt), params, used, table, changed);
+    ++statements;
   }
   if (used < params.size()) Raise(ErrorKind::InvalidArgument, L"more values were given than the statement has ? markers");
   m_changes = changed;
   if (!last) return std::unique_ptr<RowStream>(new Rows(m_db, nullptr, false, L""));
+  if (statements == 1 && !last->Keyed()) last->ReturnTo(m_pool, sql);
   return last;
 }
 
@@ -186,7 +203,7 @@ void SqliteSession::Fetch(const std::wstring& table, const std::vector<Column>& 
       if (it == where.end()) continue;
       Row& r = rows[it->second];
       r.resize(columns.size());
-      for (size_t c = 0; c < columns.size(); ++c) r[c] = Read(stmt, static_cast<int>(c) + 1);
+      for (size_t c = 0; c < columns.size(); ++c) ReadInto(stmt, static_cast<int>(c) + 1, r[c]);
     }
     std::string message = sqlite3_errmsg(m_db->handle);
     sqlite3_reset(stmt);

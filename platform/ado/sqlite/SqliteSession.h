@@ -12,6 +12,8 @@ namespace sqlite {
 // missing file is created unless mustExist.
 std::unique_ptr<Session> OpenSession(const std::wstring& path, bool mustExist);
 
+class Rows;
+
 class SqliteSession : public Session {
 public:
   explicit SqliteSession(DbPtr db) : m_db(std::move(db)) {}
@@ -44,9 +46,13 @@ private:
   // of `stmt` are not all one table's.
   StmtPtr Keyed(sqlite3_stmt* stmt, const char* text, std::wstring& table);
   void Exec(const std::string& sql);
+  // Binds the values from `used` on and takes the first step.
+  std::unique_ptr<Rows> Start(StmtPtr stmt, const std::vector<Value>& params, size_t& used,
+                                    const std::wstring& table, int64_t& changed);
 
   DbPtr m_db;
   std::map<std::string, StmtPtr> m_cache;
+  PoolPtr m_pool = std::make_shared<StmtPool>();
   int64_t m_changes = -1;
   int m_level = 0;
 };
