@@ -40,6 +40,9 @@ void OnNewThread(Fn fn) {
 
 }  // namespace
 
+// Every member of the handle compiles, used or not by the tests below.
+template class _com_ptr_t<IShape>;
+
 TEST(Apartment, CountsAndRefusesTheOtherMode) {
   OnNewThread([] {
     EXPECT_FALSE(ZelComIsInitialized());
@@ -101,6 +104,13 @@ TEST(ComPtr, CountsReferencesThroughCopiesMovesAndAssignments) {
     EXPECT_EQ(detached->Release(), 1u);  // base still holds one
     _com_ptr_t<ITriangle> tri = base;    // not a triangle
     EXPECT_TRUE(tri == NULL);
+    ISquare* sq = nullptr;
+    EXPECT_EQ(base.QueryInterface(GUID_NULL, sq), S_OK);
+    ITriangle* tr = nullptr;
+    EXPECT_EQ(base.QueryInterface(GUID_NULL, tr), E_NOINTERFACE);
+    owner = base;  // assigned across interfaces
+    EXPECT_EQ(owner.GetInterfacePtr(), sq);
+    sq->Release();
     EXPECT_TRUE(base != NULL);
   }
   EXPECT_EQ(g_live, 0);
