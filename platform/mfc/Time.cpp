@@ -79,21 +79,20 @@ CTime CTime::GetCurrentTime() { return CTime(time(nullptr)); }
 bool CTime::GetLocalTm(struct tm& out) const { return localtime_r(&m_time, &out) != nullptr; }
 bool CTime::GetGmtTm(struct tm& out) const { return gmtime_r(&m_time, &out) != nullptr; }
 
-// A time the C library cannot split answers the zero parts (all -1 would
-// look like a date to callers that only print them).
-#define CTIME_PART(name, expr)        \
-  int CTime::name() const {           \
-    struct tm t = tm();               \
-    return GetLocalTm(t) ? (expr) : 0; \
-  }
-CTIME_PART(GetYear, t.tm_year + 1900)
-CTIME_PART(GetMonth, t.tm_mon + 1)
-CTIME_PART(GetDay, t.tm_mday)
-CTIME_PART(GetHour, t.tm_hour)
-CTIME_PART(GetMinute, t.tm_min)
-CTIME_PART(GetSecond, t.tm_sec)
-CTIME_PART(GetDayOfWeek, t.tm_wday + 1)
-#undef CTIME_PART
+// The parts of both time classes come from a struct tm. A CTime the C
+// library cannot split answers zero parts (all -1 would look like a date to
+// callers that only print them); an invalid COleDateTime answers -1.
+#define TIME_PARTS(Class, GetTm, failed)                                         \
+  int Class::GetYear() const { struct tm t; return GetTm(t) ? t.tm_year + 1900 : (failed); } \
+  int Class::GetMonth() const { struct tm t; return GetTm(t) ? t.tm_mon + 1 : (failed); }    \
+  int Class::GetDay() const { struct tm t; return GetTm(t) ? t.tm_mday : (failed); }         \
+  int Class::GetHour() const { struct tm t; return GetTm(t) ? t.tm_hour : (failed); }        \
+  int Class::GetMinute() const { struct tm t; return GetTm(t) ? t.tm_min : (failed); }       \
+  int Class::GetSecond() const { struct tm t; return GetTm(t) ? t.tm_sec : (failed); }       \
+  int Class::GetDayOfWeek() const { struct tm t; return GetTm(t) ? t.tm_wday + 1 : (failed); }
+TIME_PARTS(CTime, GetLocalTm, 0)
+TIME_PARTS(COleDateTime, GetAsTm, AFX_OLE_DATETIME_ERROR)
+#undef TIME_PARTS
 
 BOOL CTime::GetAsSystemTime(SYSTEMTIME& st) const {
   struct tm t;
@@ -180,19 +179,6 @@ bool COleDateTime::GetAsSystemTime(SYSTEMTIME& st) const {
   return m_status == valid && VariantTimeToSystemTime(m_dt, &st);
 }
 
-#define OLEDT_PART(name, expr)                               \
-  int COleDateTime::name() const {                           \
-    SYSTEMTIME st;                                           \
-    return GetAsSystemTime(st) ? (expr) : AFX_OLE_DATETIME_ERROR; \
-  }
-OLEDT_PART(GetYear, st.wYear)
-OLEDT_PART(GetMonth, st.wMonth)
-OLEDT_PART(GetDay, st.wDay)
-OLEDT_PART(GetHour, st.wHour)
-OLEDT_PART(GetMinute, st.wMinute)
-OLEDT_PART(GetSecond, st.wSecond)
-OLEDT_PART(GetDayOfWeek, st.wDayOfWeek + 1)
-#undef OLEDT_PART
 
 int COleDateTime::GetDayOfYear() const {
   SYSTEMTIME st;
