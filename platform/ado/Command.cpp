@@ -11,8 +11,6 @@ using zelado::Raise;
 
 namespace {
 
-bool Given(const VARIANT& v) { return !(v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND) && v.vt != VT_EMPTY; }
-
 bool IsInput(ParameterDirectionEnum d) { return d == adParamInput || d == adParamInputOutput || d == adParamUnknown; }
 
 DataTypeEnum BindType(_Parameter* p, const VARIANT& value) {
@@ -60,7 +58,7 @@ _ParameterPtr _Command::CreateParameter(_bstr_t Name, DataTypeEnum Type, Paramet
   p->PutType(Type);
   p->PutDirection(Direction);
   p->PutSize(Size);
-  if (Given(Value)) p->PutValue(Value);
+  if (zelado::Given(Value)) p->PutValue(Value);
   return p;
 }
 
@@ -74,16 +72,7 @@ _RecordsetPtr _Command::Execute(VARIANT* RecordsAffected, VARIANT* ParametersArg
   // Values given to Execute stand in for the input parameters, in order.
   const std::vector<_ParameterPtr>& items = m_parameters->ZelItems();
   std::vector<_variant_t> given;
-  if (ParametersArg && ParametersArg->vt == (VT_ARRAY | VT_VARIANT) && ParametersArg->parray) {
-    LONG lo = 0, hi = -1;
-    SafeArrayGetLBound(ParametersArg->parray, 1, &lo);
-    SafeArrayGetUBound(ParametersArg->parray, 1, &hi);
-    for (LONG i = lo; i <= hi; ++i) {
-      _variant_t v;
-      SafeArrayGetElement(ParametersArg->parray, &i, &v);
-      given.push_back(std::move(v));
-    }
-  }
+  if (ParametersArg) given = zelado::ArrayItems(*ParametersArg);
   std::unique_ptr<zelado::RowStream> rows;
   std::vector<zelado::Value> values;
   size_t next = 0;
@@ -111,13 +100,5 @@ _RecordsetPtr _Command::Execute(VARIANT* RecordsAffected, VARIANT* ParametersArg
     }
     rows = session.Execute(zelado::StatementFor(m_text, type), values, false);
   }
-  if (RecordsAffected) {
-    VariantClear(RecordsAffected);
-    RecordsAffected->vt = VT_I4;
-    RecordsAffected->lVal = static_cast<LONG>(session.RowsAffected());
-  }
-  if (zelado::WantsNoRecords(Options)) return nullptr;
-  _RecordsetPtr rs(new _Recordset);
-  rs->ZelAttach(m_connection, std::move(rows), adOpenForwardOnly, adLockReadOnly);
-  return rs;
+  return _Recordset::ZelExecuted(m_connection, std::move(rows), RecordsAffected, Options);
 }

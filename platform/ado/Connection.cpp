@@ -56,15 +56,7 @@ _RecordsetPtr _Connection::Execute(_bstr_t CommandText, VARIANT* RecordsAffected
   } else {
     rows = session.Execute(zelado::StatementFor(text, type), {}, false);
   }
-  if (RecordsAffected) {
-    VariantClear(RecordsAffected);
-    RecordsAffected->vt = VT_I4;
-    RecordsAffected->lVal = static_cast<LONG>(session.RowsAffected());
-  }
-  if (zelado::WantsNoRecords(Options)) return nullptr;
-  _RecordsetPtr rs(new _Recordset);
-  rs->ZelAttach(this, std::move(rows), adOpenForwardOnly, adLockReadOnly);
-  return rs;
+  return _Recordset::ZelExecuted(this, std::move(rows), RecordsAffected, Options);
 }
 
 long _Connection::BeginTrans() {
@@ -86,20 +78,13 @@ HRESULT _Connection::RollbackTrans() {
 
 _RecordsetPtr _Connection::OpenSchema(SchemaEnum Schema, const _variant_t& Restrictions, const _variant_t& SchemaID) {
   zelado::Session& session = ZelSession();
-  if (Schema == adSchemaProviderSpecific && SchemaID.vt != VT_ERROR && SchemaID.vt != VT_EMPTY)
+  if (Schema == adSchemaProviderSpecific && zelado::Given(SchemaID))
     Raise(ErrorKind::NotAvailable, L"provider-specific schema rowsets are not available");
   std::vector<zelado::Value> restrictions;
   const VARIANT& r = Restrictions;
-  if (r.vt == (VT_ARRAY | VT_VARIANT) && r.parray) {
-    LONG lo = 0, hi = -1;
-    SafeArrayGetLBound(r.parray, 1, &lo);
-    SafeArrayGetUBound(r.parray, 1, &hi);
-    for (LONG i = lo; i <= hi; ++i) {
-      _variant_t item;
-      SafeArrayGetElement(r.parray, &i, &item);
-      restrictions.push_back(zelado::FromVariant(item, adVarWChar));
-    }
-  } else if (r.vt != VT_EMPTY && r.vt != VT_NULL && !(r.vt == VT_ERROR && r.scode == DISP_E_PARAMNOTFOUND)) {
+  if (r.vt == (VT_ARRAY | VT_VARIANT)) {
+    for (const _variant_t& item : zelado::ArrayItems(r)) restrictions.push_back(zelado::FromVariant(item, adVarWChar));
+  } else if (zelado::Given(r) && r.vt != VT_NULL) {
     Raise(ErrorKind::InvalidArgument, L"schema restrictions must be an array of variants");
   }
   _RecordsetPtr rs(new _Recordset);

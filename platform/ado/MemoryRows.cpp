@@ -10,23 +10,21 @@ bool MemoryRows::Next(Row* row, int64_t* key) {
   return true;
 }
 
-Column MemoryRows::TextColumn(const wchar_t* name) {
+namespace {
+
+Column Make(const wchar_t* name, DataTypeEnum type, long size, unsigned char precision, long attributes) {
   Column c;
   c.name = name;
-  c.type = adVarWChar;
-  c.definedSize = 128;
-  c.attributes = adFldIsNullable | adFldMayBeNull;
+  c.type = type;
+  c.definedSize = size;
+  c.precision = precision;
+  c.attributes = adFldIsNullable | adFldMayBeNull | attributes;
   return c;
 }
 
-Column MemoryRows::IntColumn(const wchar_t* name) {
-  Column c;
-  c.name = name;
-  c.type = adInteger;
-  c.definedSize = 4;
-  c.precision = 10;
-  c.attributes = adFldIsNullable | adFldMayBeNull | adFldFixed;
-  return c;
-}
+}  // namespace
+
+Column MemoryRows::TextColumn(const wchar_t* name) { return Make(name, adVarWChar, 128, 255, 0); }
+Column MemoryRows::IntColumn(const wchar_t* name) { return Make(name, adInteger, 4, 10, adFldFixed); }
 
 }  // namespace zelado

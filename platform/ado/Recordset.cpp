@@ -11,25 +11,10 @@ using zelado::Raise;
 
 namespace {
 
-bool Given(const VARIANT& v) { return !(v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND) && v.vt != VT_EMPTY; }
-
 // A field list or value list: an array of variants, or one value.
 std::vector<_variant_t> Items(const VARIANT& v) {
-  std::vector<_variant_t> out;
-  if (v.vt == (VT_ARRAY | VT_VARIANT) && v.parray) {
-    LONG lo = 0, hi = -1;
-    SafeArrayGetLBound(v.parray, 1, &lo);
-    SafeArrayGetUBound(v.parray, 1, &hi);
-    for (LONG i = lo; i <= hi; ++i) {
-      _variant_t item;
-      if (FAILED(SafeArrayGetElement(v.parray, &i, &item)))
-        Raise(ErrorKind::InvalidArgument, L"an element of the list cannot be read");
-      out.push_back(std::move(item));
-    }
-  } else {
-    out.emplace_back(v);
-  }
-  return out;
+  if (v.vt == (VT_ARRAY | VT_VARIANT)) return zelado::ArrayItems(v);
+  return std::vector<_variant_t>(1, _variant_t(v));
 }
 
 }  // namespace
@@ -139,7 +124,7 @@ HRESULT _Recordset::MoveNext() { return Move(1); }
 HRESULT _Recordset::MovePrevious() { return Move(-1); }
 
 HRESULT _Recordset::Move(long NumRecords, const _variant_t& Start) {
-  if (Given(Start)) Raise(ErrorKind::NotAvailable, L"moving from a bookmark is not available");
+  if (zelado::Given(Start)) Raise(ErrorKind::NotAvailable, L"moving from a bookmark is not available");
   m_state->BeforeMove();
   m_state->cursor->Move(NumRecords);
   return S_OK;
@@ -168,13 +153,13 @@ void _Recordset::PutCollect(const _variant_t& Index, const _variant_t& value) {
 
 HRESULT _Recordset::AddNew(const _variant_t& FieldList, const _variant_t& Values) {
   m_state->AddNew();
-  if (Given(FieldList)) return Update(FieldList, Values);
+  if (zelado::Given(FieldList)) return Update(FieldList, Values);
   return S_OK;
 }
 
 HRESULT _Recordset::Update(const _variant_t& FieldsArg, const _variant_t& Values) {
   m_state->RequireOpen();
-  if (Given(FieldsArg)) {
+  if (zelado::Given(FieldsArg)) {
     std::vector<_variant_t> names = Items(FieldsArg), values = Items(Values);
     if (names.size() != values.size())
       Raise(ErrorKind::InvalidArgument, L"the field list and the value list differ in length");
@@ -214,10 +199,15 @@ void _Recordset::PutLockType(LockTypeEnum type) {
 }
 
 _RecordsetPtr _Recordset::NextRecordset(VARIANT* RecordsAffected) {
-  if (RecordsAffected) {
-    VariantClear(RecordsAffected);
-    RecordsAffected->vt = VT_I4;
-    RecordsAffected->lVal = -1;
-  }
+  zelado::PutCount(RecordsAffected, -1);
   return nullptr;
+}
+
+_RecordsetPtr _Recordset::ZelExecuted(_Connection* connection, std::unique_ptr<zelado::RowStream> rows,
+                                      VARIANT* RecordsAffected, long Options) {
+  zelado::PutCount(RecordsAffected, connection->ZelSession().RowsAffected());
+  if (zelado::WantsNoRecords(Options)) return nullptr;
+  _RecordsetPtr rs(new _Recordset);
+  rs->ZelAttach(connection, std::move(rows), adOpenForwardOnly, adLockReadOnly);
+  return rs;
 }

@@ -52,6 +52,11 @@ struct _Recordset : IDispatch {
   // One statement per recordset here: the next one is always none.
   _RecordsetPtr NextRecordset(VARIANT* RecordsAffected);
 
+  // The answer of an Execute: the rows as a forward-only recordset, or none
+  // with adExecuteNoRecords; RecordsAffected takes the engine's count.
+  static _RecordsetPtr ZelExecuted(_Connection* connection, std::unique_ptr<zelado::RowStream> rows,
+                                   VARIANT* RecordsAffected, long Options);
+
   // Opens this recordset over rows a connection or a command produced; a
   // stream without columns leaves it closed. `reopen` runs the source again
   // (Requery, MoveFirst of a forward-only cursor).

@@ -105,8 +105,7 @@ _variant_t ToVariant(const Value& value, DataTypeEnum type) {
 }
 
 Value FromVariant(const VARIANT& in, DataTypeEnum type) {
-  if (in.vt == VT_EMPTY || in.vt == VT_NULL || (in.vt == VT_ERROR && in.scode == DISP_E_PARAMNOTFOUND))
-    return Value();
+  if (!Given(in) || in.vt == VT_NULL) return Value();
   // The usual pairs directly: a bound parameter per row comes here.
   if (in.vt == VT_I4 && (IsIntegerType(type) || type == adVariant)) return Value::Int(in.lVal);
   if (in.vt == VT_I8 && (IsIntegerType(type) || type == adVariant)) return Value::Int(in.llVal);
@@ -192,6 +191,30 @@ bool BytesOf(const VARIANT& value, std::string& out) {
   out.assign(static_cast<const char*>(p), static_cast<size_t>(hi - lo + 1));
   SafeArrayUnaccessData(value.parray);
   return true;
+}
+
+bool Given(const VARIANT& v) { return !(v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND) && v.vt != VT_EMPTY; }
+
+std::vector<_variant_t> ArrayItems(const VARIANT& array) {
+  std::vector<_variant_t> out;
+  if (array.vt != (VT_ARRAY | VT_VARIANT) || !array.parray) return out;
+  LONG lo = 0, hi = -1;
+  SafeArrayGetLBound(array.parray, 1, &lo);
+  SafeArrayGetUBound(array.parray, 1, &hi);
+  for (LONG i = lo; i <= hi; ++i) {
+    _variant_t item;
+    if (FAILED(SafeArrayGetElement(array.parray, &i, &item)))
+      Raise(ErrorKind::InvalidArgument, L"an element of the array cannot be read");
+    out.push_back(std::move(item));
+  }
+  return out;
+}
+
+void PutCount(VARIANT* out, int64_t count) {
+  if (!out) return;
+  VariantClear(out);
+  out->vt = VT_I4;
+  out->lVal = static_cast<LONG>(count);
 }
 
 std::wstring Text(const _bstr_t& text) {

@@ -10,6 +10,8 @@
 #include "platform/ado/Provider.h"
 #include "platform/oleaut/OleAut.h"
 
+#include <vector>
+
 namespace zelado {
 
 _variant_t ToVariant(const Value& value, DataTypeEnum type);
@@ -22,6 +24,15 @@ DataTypeEnum TypeOfVariant(VARTYPE vt);
 // One-dimensional byte arrays, the form of binary values and chunks.
 _variant_t ByteArray(const char* data, size_t size);
 bool BytesOf(const VARIANT& value, std::string& out);
+
+// An argument left out: the missing value (VT_ERROR with
+// DISP_E_PARAMNOTFOUND), or empty.
+bool Given(const VARIANT& value);
+
+// The elements of a one-dimensional array of variants (VT_ARRAY | VT_VARIANT).
+std::vector<_variant_t> ArrayItems(const VARIANT& array);
+// An out-argument count (records affected) as VT_I4; nothing when absent.
+void PutCount(VARIANT* out, int64_t count);
 
 // The text of a string object, embedded NULs kept.
 std::wstring Text(const _bstr_t& text);
