@@ -128,7 +128,8 @@ private:
   template <class F>
   BOOL Guard(const wchar_t* op, int line, F body);
   void Report(const wchar_t* what, const wchar_t* function, int line);
-  void WarnNotOpened();
+  // IsOpened(), with the "XML is not opened" warning when not.
+  BOOL CheckOpened();
   void WarnOrder();
   // The item order of list, or NULL after the order warning.
   IXMLDOMNodePtr Pick(IXMLDOMNodeListPtr& list, long order);

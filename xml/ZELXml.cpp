@@ -28,7 +28,11 @@ void ZELXml::Report(const wchar_t* what, const wchar_t* function, int line) {
   SetLog(3, 3, static_cast<long>(code), ZELGF::FormatMsg(code), what, L".\\ZELXml", function, line, 1);
 }
 
-void ZELXml::WarnNotOpened() { SetLog_Warning(0, ZELResult::GetResultString(-103), L"XML is not opened", 0); }
+BOOL ZELXml::CheckOpened() {
+  if (IsOpened()) return TRUE;
+  SetLog_Warning(0, ZELResult::GetResultString(-103), L"XML is not opened", 0);
+  return FALSE;
+}
 
 void ZELXml::WarnOrder() { SetLog_Warning(0, ZELResult::GetResultString(-102), L"Order is not valid", 0); }
 
@@ -106,10 +110,7 @@ int ZELXml::Copy(ZELXml& src) {
 }
 
 int ZELXml::CreateRoot(_bstr_t& name) {
-  if (!IsOpened()) {
-    WarnNotOpened();
-    return FALSE;
-  }
+  if (!CheckOpened()) return FALSE;
   return Guard(L"CreateRoot", 265, [&] {
     IXMLDOMElementPtr root = ZelNeed(m_pXMLDom)->createElement(name);
     if (!root) return;
@@ -125,10 +126,7 @@ int ZELXml::CreateRoot(_bstr_t& name) {
 }
 
 IXMLDOMNodePtr ZELXml::GetRootNode() {
-  if (!IsOpened()) {
-    WarnNotOpened();
-    return NULL;
-  }
+  if (!CheckOpened()) return NULL;
   IXMLDOMNodePtr node(m_pXMLDom);
   if (!node) {
     SetLastError(ERROR_INVALID_HANDLE);

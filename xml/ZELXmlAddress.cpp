@@ -12,10 +12,7 @@ IXMLDOMNodePtr ZELXml::Pick(IXMLDOMNodeListPtr& list, long order) {
 }
 
 IXMLDOMNodePtr ZELXml::GetNode(long order) {
-  if (!IsOpened()) {
-    WarnNotOpened();
-    return NULL;
-  }
+  if (!CheckOpened()) return NULL;
   IXMLDOMNodePtr found;
   Guard(L"GetNode", 355, [&] {
     IXMLDOMNodePtr root = GetRootNode();
@@ -27,10 +24,7 @@ IXMLDOMNodePtr ZELXml::GetNode(long order) {
 }
 
 IXMLDOMNodePtr ZELXml::GetNode(_bstr_t& path, long order) {
-  if (!IsOpened()) {
-    WarnNotOpened();
-    return NULL;
-  }
+  if (!CheckOpened()) return NULL;
   IXMLDOMNodePtr found;
   Guard(L"GetNode", 384, [&] {
     IXMLDOMNodeListPtr list = ZelNeed(m_pXMLDom)->selectNodes(path);
@@ -46,10 +40,7 @@ IXMLDOMNodePtr ZELXml::GetNode2(const wchar_t* path, long order) {
 
 IXMLDOMNodePtr ZELXml::GetChildNode(IXMLDOMNodePtr& node, long order) {
   if (node == NULL) return GetNode(order);
-  if (!IsOpened()) {
-    WarnNotOpened();
-    return NULL;
-  }
+  if (!CheckOpened()) return NULL;
   IXMLDOMNodePtr found;
   Guard(L"GetChildNode", 443, [&] {
     IXMLDOMNodeListPtr list = node->GetchildNodes();
@@ -60,10 +51,7 @@ IXMLDOMNodePtr ZELXml::GetChildNode(IXMLDOMNodePtr& node, long order) {
 
 IXMLDOMNodePtr ZELXml::GetChildNode(IXMLDOMNodePtr& node, _bstr_t& path, long order) {
   if (node == NULL) return GetNode(path, order);
-  if (!IsOpened()) {
-    WarnNotOpened();
-    return NULL;
-  }
+  if (!CheckOpened()) return NULL;
   IXMLDOMNodePtr found;
   Guard(L"GetChildNode", 479, [&] {
     IXMLDOMNodeListPtr list = node->selectNodes(path);
@@ -78,10 +66,7 @@ IXMLDOMNodePtr ZELXml::GetChildNode2(IXMLDOMNodePtr& node, const wchar_t* path, 
 }
 
 int ZELXml::GetNodeCount(_bstr_t& path) {
-  if (!IsOpened()) {
-    WarnNotOpened();
-    return -1;
-  }
+  if (!CheckOpened()) return -1;
   int count = -1;
   Guard(L"GetNodeCount", 602, [&] { count = static_cast<int>(ZelNeed(m_pXMLDom)->selectNodes(path)->Getlength()); });
   return count;
@@ -94,10 +79,7 @@ int ZELXml::GetNodeCount2(const wchar_t* path) {
 
 int ZELXml::GetNodeCount(IXMLDOMNodePtr& node, _bstr_t& path) {
   if (node == NULL) return GetNodeCount(path);
-  if (!IsOpened()) {
-    WarnNotOpened();
-    return 0;
-  }
+  if (!CheckOpened()) return 0;
   int count = -1;
   Guard(L"GetNodeCount", 655, [&] { count = static_cast<int>(node->selectNodes(path)->Getlength()); });
   return count;
@@ -109,28 +91,19 @@ int ZELXml::GetNodeCount2(IXMLDOMNodePtr& node, const wchar_t* path) {
 }
 
 int ZELXml::GetChildCount(IXMLDOMNodePtr& node) {
-  if (!IsOpened()) {
-    WarnNotOpened();
-    return 0;
-  }
+  if (!CheckOpened()) return 0;
   int count = -1;
   Guard(L"GetChildCount", 558, [&] { count = static_cast<int>(ZelNeed(node)->GetchildNodes()->Getlength()); });
   return count;
 }
 
 IXMLDOMNodePtr ZELXml::GetParentNode(IXMLDOMNodePtr& node) {
-  if (!IsOpened()) {
-    WarnNotOpened();
-    return NULL;
-  }
+  if (!CheckOpened()) return NULL;
   return node == NULL ? IXMLDOMNodePtr() : node->GetparentNode();
 }
 
 int ZELXml::IsHasChildren(IXMLDOMNodePtr& node) {
-  if (!IsOpened()) {
-    WarnNotOpened();
-    return 0;
-  }
+  if (!CheckOpened()) return 0;
   return ZelNeed(node)->hasChildNodes();
 }
 

@@ -35,10 +35,7 @@ IXMLDOMNodePtr ZELXml::AddPath(IXMLDOMNodePtr start, _bstr_t& path, _bstr_t& tex
 }
 
 IXMLDOMNodePtr ZELXml::AddNode(_bstr_t& path, _bstr_t& text, long order) {
-  if (!IsOpened()) {
-    WarnNotOpened();
-    return NULL;
-  }
+  if (!CheckOpened()) return NULL;
   IXMLDOMNodePtr added;
   Guard(L"AddNode", 1347, [&] { added = AddPath(NULL, path, text, order); });
   return added;
@@ -51,10 +48,7 @@ IXMLDOMNodePtr ZELXml::AddNode2(const wchar_t* path, const wchar_t* text, long o
 
 IXMLDOMNodePtr ZELXml::AddChildNode(IXMLDOMNodePtr& node, _bstr_t& path, _bstr_t& text, long order) {
   if (node == NULL) return AddNode(path, text, order);
-  if (!IsOpened()) {
-    WarnNotOpened();
-    return NULL;
-  }
+  if (!CheckOpened()) return NULL;
   IXMLDOMNodePtr added;
   Guard(L"AddChildNode", 1428, [&] { added = AddPath(node, path, text, order); });
   return added;
@@ -184,10 +178,7 @@ void ZELXml::RemoveAllIn(IXMLDOMNode* context, _bstr_t& path) {
 }
 
 void ZELXml::RemoveNodeAll(_bstr_t& path) {
-  if (!IsOpened()) {
-    WarnNotOpened();
-    return;
-  }
+  if (!CheckOpened()) return;
   Guard(L"RemoveNodeAll", 1584, [&] { RemoveAllIn(ZelNeed(m_pXMLDom), path); });
 }
 

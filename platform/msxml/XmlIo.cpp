@@ -1,6 +1,7 @@
 #include "platform/msxml/XmlIo.h"
 
 #include <libxml/parser.h>
+#include <libxml/encoding.h>
 #include <libxml/xmlsave.h>
 
 #include <unistd.h>
@@ -183,6 +184,10 @@ ParsedXml ParseXmlFile(int fd) {
 std::string WriteDocument(xmlDocPtr doc, bool inDeclaredEncoding) {
   std::string enc = inDeclaredEncoding ? DeclaredEncoding(doc) : std::string();
   if (enc.empty()) enc = "UTF-8";
+  // Asked first, so that libxml2 does not print its own complaint.
+  xmlCharEncodingHandlerPtr known = xmlFindCharEncodingHandler(enc.c_str());
+  if (!known) Raise(E_FAIL, ERROR_INVALID_DATA, L"the encoding the declaration names is not known");
+  xmlCharEncCloseFunc(known);
   xmlBufferPtr buf = xmlBufferCreate();
   if (!buf) Raise(E_OUTOFMEMORY, ERROR_NOT_ENOUGH_MEMORY, L"buffer");
   xmlSaveCtxtPtr save = xmlSaveToBuffer(buf, enc.c_str(), XML_SAVE_NO_DECL | XML_SAVE_AS_XML);
