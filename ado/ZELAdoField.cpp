@@ -3,6 +3,7 @@
 #include <cstring>
 #include <cwctype>
 #include <string>
+#include <utility>
 
 #include "ZELAdo.h"
 #include "ZELAdoArray.h"
@@ -78,8 +79,10 @@ int ZELAdo::GetFieldValue(_variant_t vKey, _variant_t& vValue) {
 // ---- typed readers and writers: a key, then a conversion ---------------------------
 
 namespace {
-int Convert(const _variant_t& v, _variant_t& out) {
-  out = v;
+// The value read is handed over, not copied: a text or a row stays one
+// string in memory.
+int Convert(_variant_t& v, _variant_t& out) {
+  out = std::move(v);
   return 1;
 }
 int Convert(const _variant_t& v, CString& out) { return ZELAdo::VariantToString(v, out); }
@@ -99,9 +102,9 @@ int Convert(const _variant_t& v, COleDateTime& out) {
 
 // A failed read leaves the output as it was.
 template <class T>
-int ReadAs(ZELAdo& ado, const _variant_t& vKey, T& out) {
+int ReadAs(ZELAdo& ado, _variant_t vKey, T& out) {
   _variant_t v;
-  return ado.GetFieldValue(vKey, v) ? Convert(v, out) : 0;
+  return ado.GetFieldValue(std::move(vKey), v) ? Convert(v, out) : 0;
 }
 
 // The variant a typed writer stores; a date goes in as its day number.

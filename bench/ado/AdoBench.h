@@ -78,6 +78,7 @@ inline void Report(const char* name, const char* unit, const Result& ours, const
   std::printf("%s: ours %.0f %s, peer %.0f %s (sqlite3 C API), ratio %.2f\n", name, ours.value, unit, peer.value, unit,
               peer.value > 0 ? ours.value / peer.value : 0.0);
   std::printf("%s memory: ours %.1f MB, peer %.1f MB\n", name, ours.peakMB, peer.peakMB);
+  std::fflush(stdout);
 }
 
 inline std::string ScratchDir() {
