@@ -13,7 +13,8 @@ struct _Connection : IDispatch {
 
   // Texts: "Provider=SQLite;Data Source=<file or :memory:>" (a missing file
   // is created); the Jet database-file text (the file must exist); the Jet
-  // workbook text and "Provider=PostgreSQL;..." are recognised. Empty
+  // workbook text and "Provider=PostgreSQL;..." are recognised. "Mode=Read"
+  // opens for reading only (writes fail with ZEL_ADO_E_READONLY). Empty
   // UserID and Password leave those of the text.
   HRESULT Open(_bstr_t ConnectionString, _bstr_t UserID, _bstr_t Password, long Options = adConnectUnspecified);
   HRESULT Close();

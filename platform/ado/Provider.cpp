@@ -17,9 +17,11 @@ std::unique_ptr<Session> OpenSession(const std::wstring& text, const std::wstrin
   std::wstring provider = ct.Get(L"Provider");
   if (provider.empty()) Raise(ErrorKind::BadConnectionText, L"the connection text names no Provider");
   std::wstring source = ct.Get(L"Data Source");
+  // "Mode=Read" opens the database for reading only; other modes share it as usual.
+  bool readOnly = SameText(ct.Get(L"Mode"), L"Read");
   if (SameText(provider, L"SQLite")) {
     if (source.empty()) Raise(ErrorKind::BadConnectionText, L"the connection text names no Data Source");
-    return sqlite::OpenSession(source, false);
+    return sqlite::OpenSession(source, false, readOnly);
   }
   if (SameText(provider, L"Microsoft.Jet.OLEDB.4.0") || SameText(provider, L"Microsoft.ACE.OLEDB.12.0")) {
     if (source.empty()) Raise(ErrorKind::BadConnectionText, L"the connection text names no Data Source");
@@ -27,7 +29,7 @@ std::unique_ptr<Session> OpenSession(const std::wstring& text, const std::wstrin
       Raise(ErrorKind::NotAvailable, L"the workbook engine is not available in this build");
     // A database file of the desktop format: opened with the embedded engine.
     // It has no passwords, so "Jet OLEDB:Database Password" has nothing to unlock.
-    return sqlite::OpenSession(source, true);
+    return sqlite::OpenSession(source, true, readOnly);
   }
   if (SameText(provider, L"PostgreSQL"))
     Raise(ErrorKind::NotAvailable, L"the PostgreSQL engine is not available in this build");

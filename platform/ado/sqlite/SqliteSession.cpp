@@ -46,7 +46,7 @@ std::string ColumnList(const std::vector<Column>& columns) {
 
 }  // namespace
 
-std::unique_ptr<Session> OpenSession(const std::wstring& path, bool mustExist) {
+std::unique_ptr<Session> OpenSession(const std::wstring& path, bool mustExist, bool readOnly) {
   std::string file = Utf8(path);
   struct stat st;
   if (mustExist && stat(file.c_str(), &st) != 0)
@@ -54,7 +54,8 @@ std::unique_ptr<Session> OpenSession(const std::wstring& path, bool mustExist) {
   sqlite3* raw = nullptr;
   // A connection is used by one thread at a time, so the engine's own
   // per-call locking has nothing to protect.
-  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (mustExist ? 0 : SQLITE_OPEN_CREATE);
+  int flags = SQLITE_OPEN_NOMUTEX |
+              (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | (mustExist ? 0 : SQLITE_OPEN_CREATE));
   int rc = sqlite3_open_v2(file.c_str(), &raw, flags, nullptr);
   DbPtr db = std::make_shared<Db>(raw);
   if (rc != SQLITE_OK) {

@@ -9,8 +9,8 @@ namespace zelado {
 namespace sqlite {
 
 // Opens the database file (":memory:" for a private in-memory one); a
-// missing file is created unless mustExist.
-std::unique_ptr<Session> OpenSession(const std::wstring& path, bool mustExist);
+// missing file is created unless mustExist or readOnly.
+std::unique_ptr<Session> OpenSession(const std::wstring& path, bool mustExist, bool readOnly);
 
 class Rows;
 

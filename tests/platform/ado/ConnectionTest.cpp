@@ -85,6 +85,20 @@ TEST_F(AdoTest, OnlyConnectionFailuresAnswerEFail) {
   EXPECT_EQ(E_FAIL, CodeOf([&] { Exec(m_conn, L"SELECT count(*) FROM big"); }));
 }
 
+TEST_F(AdoTest, ReadOnlyDatabaseRefusesWritesAndStaysOpen) {
+  Exec(m_conn, L"CREATE TABLE t(x INTEGER); INSERT INTO t VALUES(1)");
+  _ConnectionPtr reader = Connect(SqliteText(m_file) + L";Mode=Read");
+  EXPECT_EQ(ZEL_ADO_E_READONLY, CodeOf([&] { Exec(reader, L"INSERT INTO t VALUES(2)"); }));
+  _RecordsetPtr rs = Open(reader, L"SELECT * FROM t", adOpenKeyset, adLockOptimistic);
+  EXPECT_EQ(ZEL_ADO_E_READONLY, CodeOf([&] {
+    rs->PutCollect(_variant_t(0L), _variant_t(5L));
+    rs->Update();
+  }));
+  EXPECT_EQ(adStateOpen, reader->GetState());
+  EXPECT_EQ(1, Long(Open(reader, L"SELECT count(*) FROM t", adOpenForwardOnly)->GetCollect(_variant_t(0L))));
+  EXPECT_EQ(E_FAIL, CodeOf([&] { Connect(SqliteText(m_dir.file("absent.db")) + L";Mode=Read"); }));
+}
+
 TEST_F(AdoTest, TransactionsCommitRollBackAndNest) {
   Exec(m_conn, L"CREATE TABLE t(x INTEGER)");
   EXPECT_EQ(adErrIllegalOperation, CodeOf([&] { m_conn->CommitTrans(); }));
