@@ -20,6 +20,21 @@ TEST_F(DomTest, DeclarationIsTheFirstNodeAndIsWrittenOnce) {
   EXPECT_EQ(L"\u00e9", std::wstring(doc->GetdocumentElement()->Gettext()));
 }
 
+TEST_F(DomTest, Utf16FileKeepsItsDeclarationAndEncoding) {
+  zeltest::TempDir dir;
+  std::u16string text = u"<?xml version=\"1.0\" encoding=\"UTF-16\"?><r>\u20ac</r>";
+  std::string bytes = "\xFF\xFE";
+  for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  zeltest::WriteFileBytes(dir.file("u.xml"), bytes);
+  ASSERT_EQ(VARIANT_TRUE, doc->load(_variant_t(dir.file("u.xml").c_str()))) << Narrow(doc->GetparseErrorReason());
+  EXPECT_EQ("version=\"1.0\" encoding=\"UTF-16\"", Narrow(IXMLDOMProcessingInstructionPtr(doc->GetfirstChild())->Getdata()));
+  EXPECT_EQ(L"\u20ac", std::wstring(doc->GetdocumentElement()->Gettext()));
+  ASSERT_EQ(S_OK, doc->save(_variant_t(dir.file("v.xml").c_str())));
+  ASSERT_EQ(VARIANT_TRUE, doc->load(_variant_t(dir.file("v.xml").c_str())));
+  EXPECT_EQ(L"\u20ac", std::wstring(doc->GetdocumentElement()->Gettext()));
+  EXPECT_EQ(0, zeltest::ReadFileBytes(dir.file("v.xml"))[3]);  // still two bytes a character
+}
+
 TEST_F(DomTest, DocumentWithoutDeclarationIsSavedWithout) {
   Load(L"<r><a/></r>");
   EXPECT_EQ("<r><a/></r>\n", Xml(doc));
