@@ -35,48 +35,42 @@ Field::Field(std::shared_ptr<zelado::RecordsetState> state, long index) : m_stat
 Field::~Field() = default;
 
 _variant_t Field::GetValue() {
-  return zelado::ToVariant(m_state->Cell(m_index), m_state->columns[m_index].type);
+  const Value& v = m_state->Cell(m_index);  // checks the position first
+  return zelado::ToVariant(v, m_state->columns[m_index].type);
 }
 
 void Field::PutValue(const _variant_t& value) {
-  m_state->RequireOpen();
-  m_state->Put(m_index, zelado::FromVariant(value, m_state->columns[m_index].type));
+  m_state->Put(m_index, zelado::FromVariant(value, m_state->ColumnOf(m_index).type));
 }
 
 _variant_t Field::GetOriginalValue() {
-  m_state->RequireOpen();
-  return zelado::ToVariant(m_state->cursor->Current()[m_index], m_state->columns[m_index].type);
+  DataTypeEnum type = m_state->ColumnOf(m_index).type;
+  return zelado::ToVariant(m_state->cursor->Current()[m_index], type);
 }
 
 _bstr_t Field::GetName() {
-  m_state->RequireOpen();
-  return _bstr_t(m_state->columns[m_index].name.c_str());
+  return _bstr_t(m_state->ColumnOf(m_index).name.c_str());
 }
 
 DataTypeEnum Field::GetType() {
-  m_state->RequireOpen();
-  return m_state->columns[m_index].type;
+  return m_state->ColumnOf(m_index).type;
 }
 
 long Field::GetAttributes() {
-  m_state->RequireOpen();
-  long a = m_state->columns[m_index].attributes;
+  long a = m_state->ColumnOf(m_index).attributes;
   return m_state->writable ? (a | adFldUpdatable) : a;
 }
 
 long Field::GetDefinedSize() {
-  m_state->RequireOpen();
-  return m_state->columns[m_index].definedSize;
+  return m_state->ColumnOf(m_index).definedSize;
 }
 
 unsigned char Field::GetPrecision() {
-  m_state->RequireOpen();
-  return m_state->columns[m_index].precision;
+  return m_state->ColumnOf(m_index).precision;
 }
 
 unsigned char Field::GetNumericScale() {
-  m_state->RequireOpen();
-  return m_state->columns[m_index].scale;
+  return m_state->ColumnOf(m_index).scale;
 }
 
 long Field::GetActualSize() {
@@ -121,8 +115,7 @@ _variant_t Field::GetChunk(long Length) {
 }
 
 HRESULT Field::AppendChunk(const _variant_t& Data) {
-  m_state->RequireOpen();
-  const zelado::Column& c = m_state->columns[m_index];
+  const zelado::Column& c = m_state->ColumnOf(m_index);
   Value piece = zelado::FromVariant(Data, c.type);
   bool first = m_state->edit == adEditNone || !m_state->appending[m_index];
   Value joined = first ? Value() : m_state->Cell(m_index);

@@ -36,8 +36,17 @@ long RecordsetState::FieldIndex(const VARIANT& index) const {
   return at.lVal;
 }
 
-const Value& RecordsetState::Cell(long field) {
+const Column& RecordsetState::ColumnOf(long field) const {
   RequireOpen();
+  // A field object kept from before the recordset was opened again may
+  // name a column the new rows do not have.
+  if (field < 0 || field >= static_cast<long>(columns.size()))
+    Raise(ErrorKind::ItemNotFound, L"the field is no longer in the recordset");
+  return columns[field];
+}
+
+const Value& RecordsetState::Cell(long field) {
+  ColumnOf(field);
   if (edit != adEditNone) return editRow[field];
   return cursor->Current()[field];
 }

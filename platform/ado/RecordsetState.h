@@ -31,6 +31,8 @@ struct RecordsetState {
   Session& Engine();
   // Position or name (without regard to case) of a field; ItemNotFound otherwise.
   long FieldIndex(const VARIANT& index) const;
+  // The column of a field position; ItemNotFound when out of range.
+  const Column& ColumnOf(long field) const;
   // The value a field reads now: the edit buffer's while editing.
   const Value& Cell(long field);
 

@@ -77,9 +77,14 @@ TEST_F(Recordsets, ForwardOnlyStreamsAndRestarts) {
   EXPECT_EQ(3, Id(rs));
   rs->MoveNext();
   EXPECT_TRUE(rs->GetadoEOF());
+  FieldPtr third = rs->GetFields()->GetItem(_variant_t(2L));
   rs->Close();
   EXPECT_EQ(adStateClosed, rs->GetState());
   EXPECT_EQ(adErrObjectClosed, CodeOf([&] { rs->MoveNext(); }));
+  EXPECT_EQ(adErrObjectClosed, CodeOf([&] { third->GetValue(); }));
+  rs->Open(_variant_t(L"SELECT id FROM t"), _variant_t((IDispatch*)m_conn.GetInterfacePtr()), adOpenStatic,
+           adLockReadOnly, adCmdText);
+  EXPECT_EQ(adErrItemNotFound, CodeOf([&] { third->GetValue(); })) << "a field of the rows before";
 }
 
 TEST_F(Recordsets, KeysetOverManyRowsFetchesByKey) {
