@@ -45,6 +45,19 @@ std::string ChunkBytes(const _variant_t& vChunk) {
   return bytes;
 }
 
+// A file that cannot be opened, read or written: its cause code, the
+// system's text for it, and the file's name.
+void LogFileError(ZELLog& log, long nCategory, const CFileException& ex, const wchar_t* pszFunction, int nLine) {
+  log.SetLog(ZEL_LOG_FILEERROR, nCategory, ex.m_cause, ZELGF::FormatMsg(static_cast<DWORD>(ex.m_cause)),
+             ex.m_strFileName, kSource, pszFunction, nLine, 1);
+}
+
+void LogChunkFailure(ZELLog& log, int nLine) {
+  DWORD dwError = GetLastError();
+  log.SetLog(ZEL_LOG_ERROR, 2, static_cast<long>(dwError), ZELGF::FormatMsg(dwError), L"Fail to allocate safe-array",
+             kSource, L"ZELAdo::FileToBlob", nLine, 1);
+}
+
 // How much of the field a chunk covers, in the unit ActualSize counts.
 long ChunkUnits(const _variant_t& vChunk, const std::string& bytes) {
   return vChunk.vt == VT_BSTR ? static_cast<long>(SysStringLen(vChunk.bstrVal)) : static_cast<long>(bytes.size());
@@ -72,8 +85,7 @@ int ZELAdo::BlobToFile(_variant_t vKey, const wchar_t* pszPath) {
     if (pField == NULL) return;
     CFileException ex;
     if (!file.Open(pszPath ? pszPath : L"", CFile::modeCreate | CFile::modeWrite | CFile::typeBinary, &ex)) {
-      SetLog(ZEL_LOG_FILEERROR, 2, ex.m_cause, ZELGF::FormatMsg(static_cast<DWORD>(ex.m_cause)), ex.m_strFileName,
-             kSource, L"ZELAdo::BlobToFile", 1260, 1);
+      LogFileError(*this, 2, ex, L"ZELAdo::BlobToFile", 1260);
       return;
     }
     long nSize = pField->GetActualSize();
@@ -90,8 +102,7 @@ int ZELAdo::BlobToFile(_variant_t vKey, const wchar_t* pszPath) {
     } catch (CFileException* pWriteError) {
       // A full disk or a failing device after the file was made: reported
       // as a file error; the bytes written so far stay in the file.
-      SetLog(ZEL_LOG_FILEERROR, 2, pWriteError->m_cause, ZELGF::FormatMsg(static_cast<DWORD>(pWriteError->m_cause)),
-             pWriteError->m_strFileName, kSource, L"ZELAdo::BlobToFile", 1260, 1);
+      LogFileError(*this, 2, *pWriteError, L"ZELAdo::BlobToFile", 1260);
       pWriteError->Delete();
       file.Abort();
       return;
@@ -117,15 +128,12 @@ int ZELAdo::FileToBlob(_variant_t vKey, const wchar_t* pszPath) {
     if (pField == NULL) return;
     CFileException ex;
     if (!file.Open(pszPath ? pszPath : L"", CFile::modeRead | CFile::typeBinary, &ex)) {
-      SetLog(ZEL_LOG_FILEERROR, 0, ex.m_cause, ZELGF::FormatMsg(static_cast<DWORD>(ex.m_cause)), ex.m_strFileName,
-             kSource, L"ZELAdo::FileToBlob", 1680, 1);
+      LogFileError(*this, 0, ex, L"ZELAdo::FileToBlob", 1680);
       return;
     }
     _variant_t vChunk;
     if (!MakeByteChunk(vChunk, kChunk)) {
-      DWORD dwError = GetLastError();
-      SetLog(ZEL_LOG_ERROR, 2, static_cast<long>(dwError), ZELGF::FormatMsg(dwError), L"Fail to allocate safe-array",
-             kSource, L"ZELAdo::FileToBlob", 1693, 1);
+      LogChunkFailure(*this, 1693);
       file.Close();
       return;
     }
@@ -138,9 +146,7 @@ int ZELAdo::FileToBlob(_variant_t vKey, const wchar_t* pszPath) {
         // A file cut short while it is read ends the transfer at its end.
         if (n == 0) break;
         if (n < static_cast<UINT>(kChunk) && !MakeByteChunk(vChunk, static_cast<long>(n))) {
-          DWORD dwError = GetLastError();
-          SetLog(ZEL_LOG_ERROR, 2, static_cast<long>(dwError), ZELGF::FormatMsg(dwError),
-                 L"Fail to allocate safe-array", kSource, L"ZELAdo::FileToBlob", 1721, 1);
+          LogChunkFailure(*this, 1721);
           file.Close();
           return;
         }
@@ -152,8 +158,7 @@ int ZELAdo::FileToBlob(_variant_t vKey, const wchar_t* pszPath) {
         nDone += n;
       }
     } catch (CFileException* pReadError) {
-      SetLog(ZEL_LOG_FILEERROR, 0, pReadError->m_cause, ZELGF::FormatMsg(static_cast<DWORD>(pReadError->m_cause)),
-             pReadError->m_strFileName, kSource, L"ZELAdo::FileToBlob", 1680, 1);
+      LogFileError(*this, 0, *pReadError, L"ZELAdo::FileToBlob", 1680);
       pReadError->Delete();
       file.Abort();
       return;

@@ -81,28 +81,25 @@ TEST_F(AdoBlobTest, NotABlobField) {
   EXPECT_FALSE(std::filesystem::exists(m_dir.file("never.bin"))) << "no file is made";
 }
 
+// Checks the one file-error record and clears the log.
+static void ExpectFileError(ZELAdo& ado, long category, long cause, int line, const wchar_t* function,
+                            const wchar_t* file) {
+  ASSERT_EQ(1, ado.GetLogCount());
+  const ZEL_LOG_RECORD& r = ado.GetLog(0);
+  EXPECT_EQ(4, r.nType);
+  EXPECT_EQ(category, r.nCategory);
+  EXPECT_EQ(cause, r.nCode);
+  EXPECT_EQ(line, r.nLine);
+  EXPECT_EQ(CString(function), r.strFunction);
+  EXPECT_NE(-1, r.strDetail.Find(file));
+  ado.ClearLog();
+}
+
 TEST_F(AdoBlobTest, FileErrorsCarryTheirCause) {
   EXPECT_EQ(0, m_ado.FileToBlob(L"data", m_dir.wfile("missing.bin").c_str()));
-  ASSERT_EQ(1, m_ado.GetLogCount());
-  const ZEL_LOG_RECORD& in = m_ado.GetLog(0);
-  EXPECT_EQ(4, in.nType);
-  EXPECT_EQ(0, in.nCategory);
-  EXPECT_EQ(2, in.nCode) << "file not found";
-  EXPECT_EQ(1680, in.nLine);
-  EXPECT_EQ(CString(L"ZELAdo::FileToBlob"), in.strFunction);
-  EXPECT_NE(-1, in.strDetail.Find(L"missing.bin"));
-  m_ado.ClearLog();
-
+  ExpectFileError(m_ado, 0, 2 /* file not found */, 1680, L"ZELAdo::FileToBlob", L"missing.bin");
   EXPECT_EQ(0, m_ado.BlobToFile(L"data", m_dir.wfile("no/such/folder/out.bin").c_str()));
-  ASSERT_EQ(1, m_ado.GetLogCount());
-  const ZEL_LOG_RECORD& out = m_ado.GetLog(0);
-  EXPECT_EQ(4, out.nType);
-  EXPECT_EQ(2, out.nCategory);
-  EXPECT_EQ(3, out.nCode) << "bad path";
-  EXPECT_EQ(1260, out.nLine);
-  EXPECT_EQ(CString(L"ZELAdo::BlobToFile"), out.strFunction);
-  m_ado.ClearLog();
-
+  ExpectFileError(m_ado, 2, 3 /* bad path */, 1260, L"ZELAdo::BlobToFile", L"out.bin");
   // A folder is no file to read.
   EXPECT_EQ(0, m_ado.FileToBlob(L"data", m_dir.wfile("").c_str()));
   ASSERT_EQ(1, m_ado.GetLogCount());

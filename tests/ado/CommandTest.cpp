@@ -161,3 +161,19 @@ TEST_F(AdoTest, SchemaQueriesWithRestrictions) {
   EXPECT_EQ(0, ado.OpenSchema_Table());
   ExpectOneReport(ado, L"ZELAdo::OpenSchema", 286, E_POINTER);
 }
+
+TEST_F(AdoTest, LockedDatabaseFailsWithoutDroppingTheConnection) {
+  ZELAdo writer, waiter;
+  Prepare(writer, {L"CREATE TABLE t (n INTEGER)"});
+  ASSERT_EQ(1, waiter.Connect(ConnText().c_str()));
+  ASSERT_EQ(1, writer.BeginTrans());
+  ASSERT_EQ(1, writer.ExecuteSQL(L"INSERT INTO t VALUES (1)"));
+  // The writer holds its lock: the second connection waits a bounded time,
+  // then gives up with a statement error and keeps its connection.
+  EXPECT_EQ(0, waiter.ExecuteSQL(L"INSERT INTO t VALUES (2)"));
+  ASSERT_EQ(1, waiter.GetLogCount());
+  EXPECT_NE(static_cast<long>(E_FAIL), waiter.GetLog(0).nCode);
+  EXPECT_EQ(1, waiter.IsConnected());
+  ASSERT_EQ(1, writer.CommitTrans());
+  EXPECT_EQ(1, waiter.ExecuteSQL(L"INSERT INTO t VALUES (2)")) << LastLog(waiter);
+}
