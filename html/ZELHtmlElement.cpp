@@ -22,13 +22,39 @@ void TrimRange(const wchar_t*& b, const wchar_t*& e) {
   while (e > b && IsSpace(e[-1])) --e;
 }
 
-void TrimString(std::wstring& s) {
-  size_t e = s.size();
-  while (e > 0 && IsSpace(s[e - 1])) --e;
-  size_t b = 0;
-  while (b < e && IsSpace(s[b])) ++b;
-  s.erase(e);
-  s.erase(0, b);
+// Only double-quoted values make attributes: a quote opens a value when
+// nothing is collected, and closes it otherwise; "=" outside quotes ends a
+// name. Whatever is left at the end (a bare name, an unquoted or unclosed
+// value) is dropped. What is collected is always one run of the input, so
+// it is kept as a range and copied only into the attribute it becomes.
+template <class Found>
+void ScanAttributes(const wchar_t* p, const wchar_t* end, Found&& found) {
+  const wchar_t* bs = p;  // the collected run is [bs, q)
+  const wchar_t *nameB = nullptr, *nameE = nullptr;
+  bool inQuote = false;
+  for (const wchar_t* q = p; q < end; ++q) {
+    if (*q != L'"' && (*q != L'=' || inQuote)) continue;
+    const wchar_t *tb = bs, *te = q;
+    TrimRange(tb, te);
+    if (*q == L'"') {
+      inQuote = true;
+      if (tb == te) {
+        bs = q;  // the opening quote
+        continue;
+      }
+      // The value is the trimmed run and this closing quote.
+      if (nameB) found(nameB, nameE, tb, te);
+      inQuote = false;
+      nameB = nameE = nullptr;
+      bs = q + 1;
+    } else if (tb == te) {
+      bs = q;  // a lone "=" is collected as a character
+    } else {
+      nameB = tb;
+      nameE = te;
+      bs = q + 1;
+    }
+  }
 }
 
 }  // namespace
@@ -105,44 +131,22 @@ void ZELHtmlElement::SetFromToken(std::wstring&& token) {
   if (r < rEnd) ParseAttributes(r, rEnd);
 }
 
-// Only double-quoted values make attributes: a quote opens a value when
-// nothing is collected, and closes it otherwise; "=" outside quotes ends a
-// name. Whatever is left at the end (a bare name, an unquoted or unclosed
-// value) is dropped.
+
 void ZELHtmlElement::ParseAttributes(const wchar_t* p, const wchar_t* end) {
-  // Gathered first, so that the array is sized once.
-  std::vector<__ZEL_HTML_ATTRIBUTE> found;
-  std::wstring buf, name;
-  bool haveName = false, inQuote = false;
-  for (; p < end; ++p) {
-    wchar_t c = *p;
-    if (c == L'"') {
-      inQuote = true;
-      TrimString(buf);
-      buf += c;
-      if (buf.size() == 1) continue;  // the opening quote
-      inQuote = false;
-      if (haveName) found.push_back({CString(std::move(name)), CString(std::move(buf))});
-      haveName = false;
-      name.clear();
-      buf.clear();
-    } else if (c == L'=' && !inQuote) {
-      TrimString(buf);
-      if (buf.empty()) {
-        buf += c;
-      } else {
-        name.swap(buf);
-        buf.clear();
-        haveName = true;
-      }
-    } else {
-      buf += c;
-    }
-  }
-  if (found.empty()) return;
-  INT_PTR n = m_arrAttribute.GetSize();
-  m_arrAttribute.SetSize(n + static_cast<INT_PTR>(found.size()));
-  for (__ZEL_HTML_ATTRIBUTE& a : found) m_arrAttribute[n++] = std::move(a);
+  // Counted first, so that the array is sized once.
+  INT_PTR n = m_arrAttribute.GetSize(), count = 0;
+  ScanAttributes(p, end, [&count](const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*) { ++count; });
+  if (!count) return;
+  m_arrAttribute.SetSize(n + count);
+  ScanAttributes(p, end, [&](const wchar_t* nb, const wchar_t* ne, const wchar_t* vb, const wchar_t* ve) {
+    __ZEL_HTML_ATTRIBUTE& a = m_arrAttribute[n++];
+    a.strName = CString(std::wstring(nb, ne));
+    std::wstring value;
+    value.reserve(static_cast<size_t>(ve - vb) + 1);
+    value.append(vb, ve);
+    value += L'"';
+    a.strValue = CString(std::move(value));
+  });
 }
 
 int ZELHtmlElement::SplitElement(const wchar_t* html, CStringArray& tokens) {

@@ -15,7 +15,8 @@ cat > "$page" <<'HTML'
 </html>
 HTML
 echo "links in the list: $("$ZELUTIL" html "$page" count html/body/ul li)"
-echo "second link: $("$ZELUTIL" html "$page" attr html/body/ul/li/a href)"
+echo "first link: $("$ZELUTIL" html "$page" attr html/body/ul/li/a href)"
+echo "the second list item:"
 "$ZELUTIL" html "$page" find html/body/ul/li 1
 echo "setting class=\"visited\" on the first link:"
 "$ZELUTIL" html "$page" set-attr html/body/ul/li/a class visited -o "$WORK/changed.html"
