@@ -58,6 +58,26 @@ void LogChunkFailure(ZELLog& log, int nLine) {
              kSource, L"ZELAdo::FileToBlob", nLine, 1);
 }
 
+// Runs a transfer loop (FALSE when it gave up, having reported why) and
+// closes the file. A file error inside it is reported like a failed open;
+// the file is then abandoned with what was written so far.
+template <class Loop>
+int Transfer(ZELLog& log, CFile& file, long nCategory, const wchar_t* pszFunction, int nLine, Loop&& loop) {
+  try {
+    if (!loop()) {
+      file.Abort();
+      return 0;
+    }
+  } catch (CFileException* pError) {
+    LogFileError(log, nCategory, *pError, pszFunction, nLine);
+    pError->Delete();
+    file.Abort();
+    return 0;
+  }
+  file.Close();
+  return 1;
+}
+
 // How much of the field a chunk covers, in the unit ActualSize counts.
 long ChunkUnits(const _variant_t& vChunk, const std::string& bytes) {
   return vChunk.vt == VT_BSTR ? static_cast<long>(SysStringLen(vChunk.bstrVal)) : static_cast<long>(bytes.size());
@@ -90,7 +110,7 @@ int ZELAdo::BlobToFile(_variant_t vKey, const wchar_t* pszPath) {
     }
     long nSize = pField->GetActualSize();
     long nDone = 0;
-    try {
+    nResult = Transfer(*this, file, 2, L"ZELAdo::BlobToFile", 1260, [&] {
       while (nDone < nSize) {
         _variant_t vChunk = pField->GetChunk(kChunk);
         std::string bytes = ChunkBytes(vChunk);
@@ -99,16 +119,8 @@ int ZELAdo::BlobToFile(_variant_t vKey, const wchar_t* pszPath) {
         file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
         nDone += nUnits;
       }
-    } catch (CFileException* pWriteError) {
-      // A full disk or a failing device after the file was made: reported
-      // as a file error; the bytes written so far stay in the file.
-      LogFileError(*this, 2, *pWriteError, L"ZELAdo::BlobToFile", 1260);
-      pWriteError->Delete();
-      file.Abort();
-      return;
-    }
-    file.Close();
-    nResult = 1;
+      return true;
+    });
   });
   if (!bRan) file.Abort();
   return nResult;
@@ -140,15 +152,14 @@ int ZELAdo::FileToBlob(_variant_t vKey, const wchar_t* pszPath) {
     ULONGLONG nLength = file.GetLength();
     ULONGLONG nDone = 0;
     BYTE buffer[kChunk];
-    try {
+    nResult = Transfer(*this, file, 0, L"ZELAdo::FileToBlob", 1680, [&] {
       while (nDone < nLength) {
         UINT n = file.Read(buffer, kChunk);
         // A file cut short while it is read ends the transfer at its end.
         if (n == 0) break;
         if (n < static_cast<UINT>(kChunk) && !MakeByteChunk(vChunk, static_cast<long>(n))) {
           LogChunkFailure(*this, 1721);
-          file.Close();
-          return;
+          return false;
         }
         void* pData = NULL;
         if (FAILED(SafeArrayAccessData(vChunk.parray, &pData))) _com_issue_error(E_UNEXPECTED);
@@ -157,14 +168,8 @@ int ZELAdo::FileToBlob(_variant_t vKey, const wchar_t* pszPath) {
         ZelAdoNeed(GetField(vKey))->AppendChunk(vChunk);
         nDone += n;
       }
-    } catch (CFileException* pReadError) {
-      LogFileError(*this, 0, *pReadError, L"ZELAdo::FileToBlob", 1680);
-      pReadError->Delete();
-      file.Abort();
-      return;
-    }
-    file.Close();
-    nResult = 1;
+      return true;
+    });
   });
   if (!bRan) file.Abort();
   return nResult;
