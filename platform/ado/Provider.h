@@ -5,6 +5,11 @@
 // hold every rule about cursors, values and errors, so an engine only runs
 // statements, reads rows and writes rows by key.
 //
+// A row key is the engine's own 64-bit handle on a row of a table: the
+// rowid here, a row number in a worksheet. An engine whose tables are keyed
+// otherwise (a server table's primary key) keeps those keys itself and hands
+// out positions into them.
+//
 // Engines report failures with zelado::Raise (AdoErrors.h).
 #pragma once
 

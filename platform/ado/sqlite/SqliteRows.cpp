@@ -35,8 +35,10 @@ std::vector<Column> DescribeColumns(sqlite3* db, sqlite3_stmt* stmt, int first) 
 Rows::Rows(DbPtr db, StmtPtr stmt, bool keyed, std::wstring table)
     : m_db(std::move(db)), m_stmt(std::move(stmt)), m_keyed(keyed), m_table(std::move(table)) {
   if (!m_stmt) return;  // a text of blanks and comments: no rows, no columns
-  m_columns = DescribeColumns(m_db->handle, m_stmt.get(), keyed ? 1 : 0);
+  // Stepped before the columns are read: a statement kept from an earlier
+  // run is prepared again by its first step when the tables changed.
   Step();
+  m_columns = DescribeColumns(m_db->handle, m_stmt.get(), keyed ? 1 : 0);
 }
 
 void Rows::Step() {

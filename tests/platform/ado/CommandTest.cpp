@@ -113,3 +113,32 @@ TEST_F(AdoTest, SchemaRowsetsApplyTheirRestrictions) {
   EXPECT_EQ(adErrFeatureNotAvailable, CodeOf([&] { m_conn->OpenSchema(adSchemaProcedures); }));
   EXPECT_EQ(adErrInvalidArgument, CodeOf([&] { m_conn->OpenSchema(adSchemaTables, _variant_t(L"alpha")); }));
 }
+
+TEST_F(AdoTest, RepeatedTextsRunIndependently) {
+  Exec(m_conn, L"CREATE TABLE t(x INTEGER); INSERT INTO t VALUES(1), (2), (3)");
+  // The same text twice at once: each recordset walks its own rows.
+  _RecordsetPtr a = m_conn->Execute(_bstr_t(L"SELECT * FROM t ORDER BY x"), nullptr, adCmdText);
+  a->MoveNext();
+  _RecordsetPtr b = m_conn->Execute(_bstr_t(L"SELECT * FROM t ORDER BY x"), nullptr, adCmdText);
+  EXPECT_EQ(2, Long(a->GetCollect(_variant_t(0L))));
+  EXPECT_EQ(1, Long(b->GetCollect(_variant_t(0L))));
+  a = b = nullptr;
+
+  // Run again after the table changed shape: the new columns show.
+  Exec(m_conn, L"DROP TABLE t; CREATE TABLE t(x INTEGER, y TEXT); INSERT INTO t VALUES(9, 'nine')");
+  _RecordsetPtr c = m_conn->Execute(_bstr_t(L"SELECT * FROM t ORDER BY x"), nullptr, adCmdText);
+  EXPECT_EQ(2, c->GetFields()->GetCount());
+  EXPECT_EQ(L"nine", Str(c->GetCollect(_variant_t(L"y"))));
+
+  // Values bound for one run do not linger into the next.
+  _CommandPtr cmd;
+  cmd.CreateInstance(CLSID_Command);
+  cmd->PutRefActiveConnection(m_conn);
+  cmd->PutCommandText(_bstr_t(L"SELECT count(*) FROM t WHERE x = ?"));
+  cmd->GetParameters()->Append(cmd->CreateParameter(_bstr_t(L"x"), adInteger, adParamInput, 4, _variant_t(9L)));
+  EXPECT_EQ(1, Long(cmd->Execute(nullptr, nullptr, adCmdText)->GetCollect(_variant_t(0L))));
+  cmd->GetParameters()->GetItem(_variant_t(0L))->PutValue(_variant_t(8L));
+  EXPECT_EQ(0, Long(cmd->Execute(nullptr, nullptr, adCmdText)->GetCollect(_variant_t(0L))));
+  cmd->GetParameters()->GetItem(_variant_t(0L))->PutValue(_variant_t());  // null matches nothing
+  EXPECT_EQ(0, Long(cmd->Execute(nullptr, nullptr, adCmdText)->GetCollect(_variant_t(0L))));
+}
