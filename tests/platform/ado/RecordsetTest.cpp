@@ -183,11 +183,13 @@ TEST_F(Recordsets, AddNewWithListsAndMovesSaveEdits) {
 
 TEST_F(Recordsets, WritesRefusedWhereRowsCannotBeLocated) {
   Exec(m_conn, L"CREATE TABLE u(id INTEGER PRIMARY KEY, t_id INTEGER)");
+  Exec(m_conn, L"CREATE TABLE w(k TEXT PRIMARY KEY, v TEXT) WITHOUT ROWID; INSERT INTO w VALUES('a', 'b')");
+  Exec(m_conn, L"CREATE VIEW tv AS SELECT id, name FROM t");
   _RecordsetPtr ro = Open(m_conn, L"SELECT * FROM t", adOpenKeyset, adLockReadOnly);
   EXPECT_EQ(adErrFeatureNotAvailable, CodeOf([&] { ro->PutCollect(_variant_t(1L), _variant_t(L"x")); }));
   EXPECT_NE(std::wstring::npos, DescriptionOf([&] { ro->AddNew(); }).find(L"read-only"));
   for (const wchar_t* sql : {L"SELECT t.name, u.id FROM t JOIN u ON u.t_id = t.id", L"SELECT count(*) FROM t",
-                             L"SELECT DISTINCT name FROM t"}) {
+                             L"SELECT DISTINCT name FROM t", L"SELECT * FROM w", L"SELECT * FROM tv"}) {
     SCOPED_TRACE(sql);
     _RecordsetPtr rs = Open(m_conn, sql, adOpenKeyset, adLockOptimistic);
     EXPECT_EQ(adOpenStatic, rs->GetCursorType()) << "no keys: the rows are kept instead";
