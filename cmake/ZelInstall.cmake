@@ -23,5 +23,6 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/ZELUtilUConfigVersion.cma
 install(FILES ${PROJECT_BINARY_DIR}/ZELUtilUConfig.cmake ${PROJECT_BINARY_DIR}/ZELUtilUConfigVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/ZELUtilU)
 
+file(RELATIVE_PATH ZEL_PC_UP /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/ZELUtilU.pc.in ${PROJECT_BINARY_DIR}/ZELUtilU.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/ZELUtilU.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
