@@ -1,7 +1,7 @@
 #include "ZELHtml.h"
 
-#include <memory>
-#include <vector>
+#include <algorithm>
+#include <string>
 
 #include "ZELGF.h"
 #include "html/HtmlBytes.h"
