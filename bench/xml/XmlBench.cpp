@@ -4,9 +4,11 @@
 // Each side runs in its own child process, so that its peak memory is its
 // own.
 //
-//   bench_xml [MB]     default 100
+//   bench_xml [MB] [ns]     default 100; ns puts the document in a default
+//                           namespace (the peer then names it by a prefix)
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
+#include <libxml/xpathInternals.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -48,10 +50,11 @@ struct Result {
 };
 
 // Writes the document; answers the number of groups.
-int WriteDocument(const std::string& file, size_t bytes) {
+int WriteDocument(const std::string& file, size_t bytes, bool ns) {
   FILE* f = std::fopen(file.c_str(), "w");
   if (!f) std::exit(2);
-  size_t written = std::fprintf(f, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<catalog>\n");
+  size_t written = std::fprintf(f, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<catalog%s>\n",
+                                ns ? " xmlns=\"urn:catalog\"" : "");
   int groups = 0;
   while (written < bytes) {
     written += std::fprintf(f, "  <group id=\"g%d\">\n", groups);
@@ -107,7 +110,17 @@ Result RunOurs(const std::string& file, const std::vector<Lookup>& lookups) {
   return r;
 }
 
-Result RunPeer(const std::string& file, const std::vector<Lookup>& lookups) {
+// The path with each name given the prefix the peer knows the namespace by.
+std::string Prefixed(const std::string& path) {
+  std::string out = "c:";
+  for (char ch : path) {
+    out += ch;
+    if (ch == '/') out += "c:";
+  }
+  return out;
+}
+
+Result RunPeer(const std::string& file, const std::vector<Lookup>& lookups, bool ns) {
   Result r;
   auto t = Clock::now();
   xmlDocPtr doc = xmlReadFile(file.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_COMPACT);
@@ -116,8 +129,10 @@ Result RunPeer(const std::string& file, const std::vector<Lookup>& lookups) {
   t = Clock::now();
   xmlXPathContextPtr ctx = xmlXPathNewContext(doc);
   ctx->node = reinterpret_cast<xmlNodePtr>(doc);
+  xmlXPathRegisterNs(ctx, reinterpret_cast<const xmlChar*>("c"), reinterpret_cast<const xmlChar*>("urn:catalog"));
   for (const Lookup& l : lookups) {
-    xmlXPathObjectPtr res = xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(l.path.c_str()), ctx);
+    std::string path = ns ? Prefixed(l.path) : l.path;
+    xmlXPathObjectPtr res = xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(path.c_str()), ctx);
     if (res && res->nodesetval && res->nodesetval->nodeNr > l.order) {
       xmlChar* s = xmlNodeGetContent(res->nodesetval->nodeTab[l.order]);
       // Counted in characters, as ours are.
@@ -159,14 +174,15 @@ Result InChild(F run) {
 
 int main(int argc, char** argv) {
   size_t mb = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100;
+  bool ns = argc > 2 && std::string(argv[2]) == "ns";
   char dir[] = "/tmp/bench_xml_XXXXXX";
   if (!mkdtemp(dir)) return 2;
   std::string file = std::string(dir) + "/catalog.xml";
-  int groups = WriteDocument(file, mb << 20);
+  int groups = WriteDocument(file, mb << 20, ns);
   std::vector<Lookup> lookups = MakeLookups(groups);
 
   Result ours = InChild([&] { return RunOurs(file, lookups); });
-  Result peer = InChild([&] { return RunPeer(file, lookups); });
+  Result peer = InChild([&] { return RunPeer(file, lookups, ns); });
   std::remove(file.c_str());
   rmdir(dir);
 
@@ -174,7 +190,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "xml: the two sides read different texts (%llu, %llu)\n", ours.checksum, peer.checksum);
     return 1;
   }
-  std::printf("document: %zu MB, %d groups of %d items; %d lookups\n", mb, groups, kItemsPerGroup, kLookups);
+  std::printf("document: %zu MB%s, %d groups of %d items; %d lookups\n", mb, ns ? " in a default namespace" : "",
+              groups, kItemsPerGroup, kLookups);
   std::printf("load (processor time): ours %.2f s, peer %.2f s\n", ours.loadSeconds, peer.loadSeconds);
   std::printf("lookups: ours %.2f s, peer %.2f s\n", ours.lookupSeconds, peer.lookupSeconds);
   // The whole job (load and lookups) as document megabytes per second.

@@ -1,6 +1,7 @@
 #include "platform/msxml/DocState.h"
 
 #include "platform/msxml/XPathEngine.h"
+#include "platform/msxml/XmlIo.h"
 
 namespace zel_msxml {
 
@@ -40,7 +41,15 @@ bool HandleInside(xmlNodePtr node) {
   return found;
 }
 
-DocState::DocState(xmlDocPtr doc, bool hasNamespaces) : m_doc(doc), m_bNamespaces(hasNamespaces) {}
+DocState::DocState(xmlDocPtr doc, bool hasNamespaces, const std::string& defaultUri)
+    : m_doc(doc), m_bNamespaces(hasNamespaces), m_defaultUri(defaultUri) {}
+
+std::vector<xmlNodePtr> DocState::Select(xmlNodePtr context, const std::string& path) {
+  XPathEngine::Names names = !m_bNamespaces          ? XPathEngine::kNamesAsParsed
+                             : m_defaultUri.empty() ? XPathEngine::kNamesAsWritten
+                                                    : XPathEngine::kNamesInDefault;
+  return XPath().Select(context, path, names, m_defaultUri);
+}
 
 DocState::~DocState() {
   m_xpath.reset();
@@ -108,6 +117,10 @@ void DocState::Link(xmlNodePtr parent, xmlNodePtr child) {
     }
     Reconcile(child);
     for (xmlNsPtr ns : dropped) xmlFreeNs(ns);
+    if (!m_defaultUri.empty())
+      Walk(child, [&](xmlNodePtr n) {
+        if (n->type == XML_ELEMENT_NODE && !DefaultRuleHolds(n, m_defaultUri)) m_defaultUri.clear();
+      });
   }
   ++m_epoch;
 }

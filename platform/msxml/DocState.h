@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -20,7 +21,9 @@ class XPathEngine;
 
 class DocState {
 public:
-  explicit DocState(xmlDocPtr doc, bool hasNamespaces);
+  // defaultUri: the one default namespace of every unprefixed element, when
+  // no element prefix stands for it (see XPathEngine); else empty.
+  DocState(xmlDocPtr doc, bool hasNamespaces, const std::string& defaultUri);
   ~DocState();
   DocState(const DocState&) = delete;
   DocState& operator=(const DocState&) = delete;
@@ -30,6 +33,8 @@ public:
   // match names as written instead of by libxml2's namespace rules.
   bool HasNamespaces() const { return m_bNamespaces; }
   void NoteNamespaces() { m_bNamespaces = true; }
+  // The nodes path selects from context, names matched as written.
+  std::vector<xmlNodePtr> Select(xmlNodePtr context, const std::string& path);
   // Changes whenever children are added or taken out anywhere.
   uint64_t Epoch() const { return m_epoch; }
   XPathEngine& XPath();
@@ -58,6 +63,7 @@ private:
 
   xmlDocPtr m_doc;
   bool m_bNamespaces;
+  std::string m_defaultUri;  // emptied for good by an element that breaks its rule
   uint64_t m_epoch = 0;
   int m_nLists = 0;
   std::unordered_set<xmlNodePtr> m_detached;  // roots outside the tree, not freed

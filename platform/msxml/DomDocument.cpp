@@ -35,9 +35,9 @@ namespace zel_msxml {
 
 namespace {
 
-std::shared_ptr<DocState> NewTree(xmlDocPtr doc, bool hasNamespaces) {
+std::shared_ptr<DocState> NewTree(xmlDocPtr doc, bool hasNamespaces = false, const std::string& defaultUri = "") {
   if (!doc) Raise(E_OUTOFMEMORY, ERROR_NOT_ENOUGH_MEMORY, L"document");
-  return std::make_shared<DocState>(doc, hasNamespaces);
+  return std::make_shared<DocState>(doc, hasNamespaces, defaultUri);
 }
 
 xmlDocPtr BlankDoc() { return xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")); }
@@ -52,9 +52,9 @@ std::string PathOf(const _variant_t& path) {
 
 }  // namespace
 
-DomDocument::DomDocument() : DomNode(NewTree(BlankDoc(), false), nullptr) {}
+DomDocument::DomDocument() : DomNode(NewTree(BlankDoc()), nullptr) {}
 
-void DomDocument::Empty() { Rebind(NewTree(BlankDoc(), false), nullptr); }
+void DomDocument::Empty() { Rebind(NewTree(BlankDoc()), nullptr); }
 
 VARIANT_BOOL DomDocument::Take(ParsedXml parsed) {
   if (!parsed.doc) {
@@ -63,7 +63,7 @@ VARIANT_BOOL DomDocument::Take(ParsedXml parsed) {
     SetLastError(ERROR_INVALID_DATA);
     return VARIANT_FALSE;
   }
-  Rebind(NewTree(parsed.doc, parsed.hasNamespaces), nullptr);
+  Rebind(NewTree(parsed.doc, parsed.hasNamespaces, parsed.defaultUri), nullptr);
   m_strReason = L"";
   return VARIANT_TRUE;
 }

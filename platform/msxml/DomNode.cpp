@@ -230,12 +230,12 @@ IXMLDOMNodePtr DomNode::removeChild(IXMLDOMNode* child) {
 }
 
 IXMLDOMNodeListPtr DomNode::selectNodes(const _bstr_t& path) {
-  std::vector<xmlNodePtr> nodes = m_state->XPath().Select(m_node, Utf8(path), m_state->HasNamespaces());
+  std::vector<xmlNodePtr> nodes = m_state->Select(m_node, Utf8(path));
   return IXMLDOMNodeListPtr(new DomNodeList(m_state, std::move(nodes)));
 }
 
 IXMLDOMNodePtr DomNode::selectSingleNode(const _bstr_t& path) {
-  std::vector<xmlNodePtr> nodes = m_state->XPath().Select(m_node, Utf8(path), m_state->HasNamespaces());
+  std::vector<xmlNodePtr> nodes = m_state->Select(m_node, Utf8(path));
   return nodes.empty() ? nullptr : Wrap(m_state, nodes.front());
 }
 

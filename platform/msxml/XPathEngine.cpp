@@ -1,5 +1,7 @@
 #include "platform/msxml/XPathEngine.h"
 
+#include <libxml/xpathInternals.h>
+
 #include <cctype>
 
 #include "platform/msxml/DomText.h"
@@ -31,10 +33,13 @@ const size_t kMaxCompiled = 256;
 
 }  // namespace
 
-std::string RewriteNameTests(const std::string& s, bool allNames) {
+const char* const kDefaultPrefix = "zeldefault";
+
+std::string RewriteNameTests(const std::string& s, XPathEngine::Names names) {
   std::string out;
   out.reserve(s.size() + 16);
   Prev prev = kNone;
+  bool elementAxis = true;  // what the next name test is on
   size_t i = 0;
   while (i < s.size()) {
     unsigned char c = static_cast<unsigned char>(s[i]);
@@ -67,13 +72,17 @@ std::string RewriteNameTests(const std::string& s, bool allNames) {
       size_t next = SkipSpace(s, i);
       bool call = next < s.size() && s[next] == '(';
       bool axis = next + 1 < s.size() && s[next] == ':' && s[next + 1] == ':';
-      if (call || axis || (!prefixed && !allNames)) {
+      if (call || axis || (!prefixed && (!elementAxis || names == XPathEngine::kNamesAsParsed))) {
         out += name;
+      } else if (!prefixed && names == XPathEngine::kNamesInDefault) {
+        out += std::string(kDefaultPrefix) + ":" + name;
       } else if (anyLocal) {
         out += "*[starts-with(name(),'" + name.substr(0, name.size() - 1) + "')]";
       } else {
         out += "*[name()='" + name + "']";
       }
+      if (axis) elementAxis = name != "attribute" && name != "namespace";
+      else if (!call) elementAxis = true;
       prev = kOther;
       continue;
     }
@@ -108,6 +117,8 @@ std::string RewriteNameTests(const std::string& s, bool allNames) {
         ((c == '!' || c == '<' || c == '>') && i < s.size() && s[i] == '='))
       ++i;
     out.append(s, start, i - start);
+    if (c == '@') elementAxis = false;
+    if (c == '*' && !operatorContext) elementAxis = true;
     if (c == '*')
       prev = operatorContext ? kOpens : kOther;  // multiplication, or the name test *
     else if (c == ')' || c == ']' || c == '.')
@@ -129,24 +140,29 @@ XPathEngine::~XPathEngine() {
   xmlXPathFreeContext(m_ctx);
 }
 
-xmlXPathCompExprPtr XPathEngine::Compile(const std::string& path, bool allNames) {
-  std::string key = (allNames ? "1" : "0") + path;
+xmlXPathCompExprPtr XPathEngine::Compile(const std::string& path, Names names) {
+  std::string key = std::to_string(names) + path;
   auto it = m_compiled.find(key);
   if (it != m_compiled.end()) return it->second;
   if (m_compiled.size() >= kMaxCompiled) {
     for (auto& e : m_compiled) xmlXPathFreeCompExpr(e.second);
     m_compiled.clear();
   }
-  std::string expr = RewriteNameTests(path, allNames);
+  std::string expr = RewriteNameTests(path, names);
   xmlXPathCompExprPtr comp = xmlXPathCtxtCompile(m_ctx, X(expr));
   if (!comp) Raise(E_FAIL, ERROR_INVALID_PARAMETER, L"the path is not a valid expression");
   m_compiled.emplace(key, comp);
   return comp;
 }
 
-std::vector<xmlNodePtr> XPathEngine::Select(xmlNodePtr context, const std::string& path, bool allNames) {
+std::vector<xmlNodePtr> XPathEngine::Select(xmlNodePtr context, const std::string& path, Names names,
+                                            const std::string& defaultUri) {
   if (path.empty()) Raise(E_FAIL, ERROR_INVALID_PARAMETER, L"the path is empty");
-  xmlXPathCompExprPtr comp = Compile(path, allNames);
+  if (names == kNamesInDefault && defaultUri != m_registeredUri) {
+    xmlXPathRegisterNs(m_ctx, reinterpret_cast<const xmlChar*>(kDefaultPrefix), X(defaultUri));
+    m_registeredUri = defaultUri;
+  }
+  xmlXPathCompExprPtr comp = Compile(path, names);
   m_ctx->node = context;
   xmlXPathObjectPtr res = xmlXPathCompiledEval(comp, m_ctx);
   if (!res) Raise(E_FAIL, ERROR_INVALID_PARAMETER, L"the path cannot be evaluated");

@@ -41,10 +41,23 @@ bool Blank(const xmlChar* s) {
   return true;
 }
 
-// Drops white-space-only text (outside xml:space="preserve") and tells
-// whether any element or attribute is in a namespace.
-bool Tidy(xmlDocPtr doc) {
-  bool ns = false;
+}  // namespace
+
+bool DefaultRuleHolds(xmlNodePtr element, const std::string& uri) {
+  xmlNsPtr ns = element->ns;
+  bool inIt = ns && ns->href && uri == reinterpret_cast<const char*>(ns->href);
+  return ns && ns->prefix ? !inIt : inIt;
+}
+
+namespace {
+
+// Drops white-space-only text (outside xml:space="preserve"); notes whether
+// any element or attribute is in a namespace, and the one default namespace
+// of the unprefixed elements if the rule of DefaultRuleHolds allows one.
+void Tidy(xmlDocPtr doc, ParsedXml& out) {
+  xmlNodePtr root = xmlDocGetRootElement(doc);
+  if (root && root->ns && !root->ns->prefix && root->ns->href) out.defaultUri = reinterpret_cast<const char*>(root->ns->href);
+  xmlNsPtr checked = nullptr;  // elements mostly share their namespace
   xmlNodePtr cur = doc->children;
   while (cur) {
     if (cur->type == XML_TEXT_NODE && Blank(cur->content) && xmlNodeGetSpacePreserve(cur->parent) != 1) {
@@ -56,8 +69,12 @@ bool Tidy(xmlDocPtr doc) {
       continue;
     }
     if (cur->type == XML_ELEMENT_NODE) {
-      ns = ns || cur->ns;
-      for (xmlAttrPtr a = cur->properties; a && !ns; a = a->next) ns = a->ns != nullptr;
+      out.hasNamespaces = out.hasNamespaces || cur->ns;
+      for (xmlAttrPtr a = cur->properties; a && !out.hasNamespaces; a = a->next) out.hasNamespaces = a->ns != nullptr;
+      if (!out.defaultUri.empty() && (cur->ns != checked || !cur->ns)) {
+        if (!DefaultRuleHolds(cur, out.defaultUri)) out.defaultUri.clear();
+        checked = cur->ns;
+      }
       if (cur->children) {
         cur = cur->children;
         continue;
@@ -66,7 +83,6 @@ bool Tidy(xmlDocPtr doc) {
     while (cur && !cur->next && cur->parent != reinterpret_cast<xmlNodePtr>(doc)) cur = cur->parent;
     cur = cur ? cur->next : nullptr;
   }
-  return ns;
 }
 
 // The declaration's pseudo-attributes as written, when the markup starts
@@ -150,7 +166,7 @@ ParsedXml Parse(const std::string& head, Read read) {
   }
   xmlFreeParserCtxt(ctxt);
   if (!out.doc) return out;
-  out.hasNamespaces = Tidy(out.doc);
+  Tidy(out.doc, out);
   std::string decl;
   if (Declaration(head.data(), head.size(), out.doc, decl)) AddDeclaration(out.doc, decl);
   return out;

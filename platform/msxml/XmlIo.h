@@ -13,6 +13,7 @@ namespace zel_msxml {
 struct ParsedXml {
   xmlDocPtr doc = nullptr;    // NULL when the markup did not load
   bool hasNamespaces = false;  // an element or attribute is in a namespace
+  std::string defaultUri;      // see DocState
   std::string reason;          // why it did not load
 };
 
@@ -25,6 +26,10 @@ ParsedXml ParseXmlFile(int fd);
 // inDeclaredEncoding, in the encoding the declaration names (UTF-8 when
 // there is none); else UTF-8. Raises _com_error for an unknown encoding.
 std::string WriteDocument(xmlDocPtr doc, bool inDeclaredEncoding);
+// True when element keeps a tree's one default namespace uri meaningful:
+// unprefixed and in it, or prefixed and in another.
+bool DefaultRuleHolds(xmlNodePtr element, const std::string& uri);
+
 // One node with its descendants, UTF-8.
 std::string WriteNode(xmlNodePtr node);
 

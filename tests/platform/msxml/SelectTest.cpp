@@ -2,19 +2,32 @@
 #include "platform/msxml/XPathEngine.h"
 
 using zel_msxml::RewriteNameTests;
+using zel_msxml::XPathEngine;
 
 TEST(RewriteNameTests, TouchesNameTestsOnly) {
-  EXPECT_EQ("*[name()='a']/*[name()='p:b']", RewriteNameTests("a/p:b", true));
-  EXPECT_EQ("a/*[name()='p:b']", RewriteNameTests("a/p:b", false));
-  EXPECT_EQ("@*[name()='id']", RewriteNameTests("@id", true));
-  EXPECT_EQ("child::*[name()='a'][2]", RewriteNameTests("child::a[2]", true));
-  EXPECT_EQ("*[starts-with(name(),'p:')]", RewriteNameTests("p:*", true));
+  const XPathEngine::Names written = XPathEngine::kNamesAsWritten;
+  EXPECT_EQ("*[name()='a']/*[name()='p:b']", RewriteNameTests("a/p:b", written));
+  EXPECT_EQ("a/*[name()='p:b']", RewriteNameTests("a/p:b", XPathEngine::kNamesAsParsed));
+  EXPECT_EQ("zeldefault:a/@id", RewriteNameTests("a/@id", XPathEngine::kNamesInDefault));
+  // Unprefixed attributes are in no namespace: libxml2's test is exact.
+  EXPECT_EQ("@id|attribute::id|@*[name()='p:id']", RewriteNameTests("@id|attribute::id|@p:id", written));
+  EXPECT_EQ("child::*[name()='a'][2]", RewriteNameTests("child::a[2]", written));
+  EXPECT_EQ("*[starts-with(name(),'p:')]", RewriteNameTests("p:*", written));
   // Functions, node types, operator names, multiplication, literals and
   // variables stay as written.
-  EXPECT_EQ("count(*[name()='a']) div 2 * 3", RewriteNameTests("count(a) div 2 * 3", true));
-  EXPECT_EQ("*[name()='a'][text()='b and c' or @*[name()='x'] mod 2]",
-            RewriteNameTests("a[text()='b and c' or @x mod 2]", true));
-  EXPECT_EQ("//node()|$v", RewriteNameTests("//node()|$v", true));
+  EXPECT_EQ("count(*[name()='a']) div 2 * 3", RewriteNameTests("count(a) div 2 * 3", written));
+  EXPECT_EQ("*[name()='a'][text()='b and c' or @x mod 2]", RewriteNameTests("a[text()='b and c' or @x mod 2]", written));
+  EXPECT_EQ("//node()|$v", RewriteNameTests("//node()|$v", written));
+}
+
+TEST_F(DomTest, OneDefaultNamespaceMatchesUntilAnElementLeavesIt) {
+  Load(L"<root xmlns=\"urn:d\"><a/><a/></root>");
+  EXPECT_EQ(2, doc->selectNodes(L"root/a")->Getlength());
+  IXMLDOMNodePtr root = doc->GetdocumentElement();
+  root->appendChild(doc->createElement(L"a"));  // outside the namespace, yet written "a"
+  EXPECT_EQ(3, doc->selectNodes(L"root/a")->Getlength());
+  Load(L"<root xmlns=\"urn:d\" xmlns:p=\"urn:d\"><a/><p:a/></root>");
+  EXPECT_EQ(1, doc->selectNodes(L"root/a")->Getlength());  // p:a is not written "a"
 }
 
 TEST_F(DomTest, NamesMatchAsWrittenInEveryNamespace) {
