@@ -11,7 +11,6 @@ namespace {
 
 HMODULE g_hModule = NULL;
 AFX_EXTENSION_MODULE g_extension = {};
-CDynLinkLibrary* g_pLibrary = NULL;
 
 // As on Windows, a module's handle is its load address; any address inside
 // the library finds it.
@@ -27,14 +26,13 @@ __attribute__((constructor)) void ProcessAttach() {
   g_hModule = OwnModule();
   CoInitialize(NULL);
   if (!AfxInitExtensionModule(g_extension, g_hModule)) return;
-  g_pLibrary = new CDynLinkLibrary(g_extension);
+  // Owned by the framework's chain: AfxTermExtensionModule deletes it.
+  new CDynLinkLibrary(g_extension);
 }
 
 __attribute__((destructor)) void ProcessDetach() {
   CoUninitialize();
   AfxTermExtensionModule(g_extension);
-  delete g_pLibrary;
-  g_pLibrary = NULL;
   g_hModule = NULL;
 }
 
