@@ -1,6 +1,7 @@
 // Streams a 100 MB blob from a file into a field (FileToBlob, Update) and
 // back out (BlobToFile), beside plain sqlite3 incremental blob I/O doing
-// the same round trip in 1 MB pieces.
+// the same round trip in 1 MB pieces. `bench_ado_blob [MB]` takes another
+// size.
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -8,8 +9,8 @@
 #include "AdoBench.h"
 
 namespace {
-const size_t kBytes = 100u * 1024 * 1024;
-const double kMB = kBytes / (1024.0 * 1024.0);
+size_t kBytes = 100u * 1024 * 1024;
+double kMB = 100.0;
 
 void MakeSource(const std::string& path) {
   std::vector<char> block(1 << 20);
@@ -67,7 +68,11 @@ void Peer(const std::string& dir, adobench::Result& r) {
 }
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 1 && std::atoi(argv[1]) > 0) {
+    kMB = std::atoi(argv[1]);
+    kBytes = static_cast<size_t>(kMB) * 1024 * 1024;
+  }
   std::string dir = adobench::ScratchDir();
   MakeSource(dir + "/source.bin");
   adobench::Result ours = adobench::InChild([&](adobench::Result& r) { Ours(dir, r); });
