@@ -26,7 +26,15 @@ bool IsTextType(DataTypeEnum t) {
 _variant_t FromText(const std::string& utf8) {
   _variant_t v;
   v.vt = VT_BSTR;
-  v.bstrVal = ZelBstrFromUtf8Len(utf8.data(), utf8.size());
+  // Most text read is ASCII: widened in place, one allocation.
+  for (unsigned char c : utf8)
+    if (c >= 0x80) {
+      v.bstrVal = ZelBstrFromUtf8Len(utf8.data(), utf8.size());
+      return v;
+    }
+  v.bstrVal = SysAllocStringLen(nullptr, static_cast<UINT>(utf8.size()));
+  if (!v.bstrVal) Raise(ErrorKind::OutOfMemory, L"no memory for a text of " + std::to_wstring(utf8.size()) + L" characters");
+  for (size_t i = 0; i < utf8.size(); ++i) v.bstrVal[i] = static_cast<unsigned char>(utf8[i]);
   return v;
 }
 
