@@ -80,12 +80,10 @@ long Parameters::IndexOf(const _variant_t& index) {
 
 HRESULT Parameters::Delete(const _variant_t& Index) {
   size_t at = static_cast<size_t>(IndexOf(Index));
-  // Rebuilt rather than erased: erasing move-assigns handles, and a
-  // handle's operator& is the out-parameter form, not its address.
-  std::vector<_ParameterPtr> kept;
-  for (size_t i = 0; i < m_items.size(); ++i)
-    if (i != at) kept.push_back(m_items[i]);
-  m_items.swap(kept);
+  // Shifted by copying: a handle's move assignment takes the address of its
+  // source, which a handle's operator& answers as an out-parameter slot.
+  for (size_t i = at; i + 1 < m_items.size(); ++i) m_items[i] = m_items[i + 1];
+  m_items.pop_back();
   return S_OK;
 }
 
