@@ -12,6 +12,11 @@
 // connection, recordset and command, and Disconnect on either closes the
 // shared connection for both.
 //
+// A few operations are not guarded and let the platform's error through as
+// _com_error: GetRowValue without a recordset, GetParamCount and ClearParam
+// without a command (E_POINTER), and a failing state query or close in
+// Disconnect, IsConnected, CloseRecordset, IsRecordsetOpened, IsBOF, IsEOF.
+//
 // The calling thread must have COM initialised (CoInitialize); this class
 // never does it.
 #pragma once

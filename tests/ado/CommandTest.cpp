@@ -100,6 +100,14 @@ TEST_F(AdoTest, CommandWithParameters) {
   EXPECT_EQ(1, ado.IsConnected());
   ado.CloseCommand();
   EXPECT_EQ(0, ado.IsCommandCreated());
+  // Unguarded without a command or recordset: the platform's error reaches
+  // the caller, and nothing is logged.
+  ado.CloseRecordset();
+  EXPECT_THROW(ado.GetParamCount(), _com_error);
+  EXPECT_THROW(ado.ClearParam(), _com_error);
+  _variant_t row;
+  EXPECT_THROW(ado.GetRowValue(row), _com_error);
+  EXPECT_EQ(0, ado.GetLogCount());
 }
 
 TEST_F(AdoTest, TransactionsAndRefusedCommit) {
