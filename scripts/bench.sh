@@ -6,7 +6,7 @@ set -euo pipefail
 build=$1; shift
 names=("$@")
 found=0
-for b in "$build"/bench/bench_*; do
+for b in $(find "$build/bench" -type f -name 'bench_*' -perm -u+x | sort); do
   [ -x "$b" ] || continue
   n=$(basename "$b"); n=${n#bench_}
   if [ ${#names[@]} -gt 0 ]; then

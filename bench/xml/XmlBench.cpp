@@ -9,8 +9,6 @@
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <ctime>
@@ -21,6 +19,7 @@
 #include <vector>
 
 #include "ZELXml.h"
+#include "support/Child.h"
 
 namespace {
 
@@ -82,12 +81,6 @@ std::vector<Lookup> MakeLookups(int groups) {
 
 double Since(double t) { return Clock::now() - t; }
 
-long PeakKB() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss;
-}
-
 Result RunOurs(const std::string& file, const std::vector<Lookup>& lookups) {
   Result r;
   CoInitialize(NULL);
@@ -106,7 +99,7 @@ Result RunOurs(const std::string& file, const std::vector<Lookup>& lookups) {
     r.checksum += static_cast<unsigned long long>(text.GetLength());
   }
   r.lookupSeconds = Since(t);
-  r.peakKB = PeakKB();
+  r.peakKB = zelbench::PeakKB();
   return r;
 }
 
@@ -143,30 +136,8 @@ Result RunPeer(const std::string& file, const std::vector<Lookup>& lookups, bool
   }
   xmlXPathFreeContext(ctx);
   r.lookupSeconds = Since(t);
-  r.peakKB = PeakKB();
+  r.peakKB = zelbench::PeakKB();
   xmlFreeDoc(doc);
-  return r;
-}
-
-template <class F>
-Result InChild(F run) {
-  int fd[2];
-  if (pipe(fd) != 0) std::exit(2);
-  pid_t pid = fork();
-  if (pid == 0) {
-    close(fd[0]);
-    long base = PeakKB();
-    Result r = run();
-    r.peakKB -= base;
-    if (write(fd[1], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) _exit(2);
-    _exit(0);
-  }
-  close(fd[1]);
-  Result r;
-  if (read(fd[0], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) std::exit(2);
-  close(fd[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
   return r;
 }
 
@@ -181,8 +152,16 @@ int main(int argc, char** argv) {
   int groups = WriteDocument(file, mb << 20, ns);
   std::vector<Lookup> lookups = MakeLookups(groups);
 
-  Result ours = InChild([&] { return RunOurs(file, lookups); });
-  Result peer = InChild([&] { return RunPeer(file, lookups, ns); });
+  // Each side's peak counts from its child's start, past what fork copied.
+  auto side = [](const std::function<Result()>& run) {
+    return zelbench::RunInChild<Result>([&](Result& r) {
+      long base = zelbench::PeakKB();
+      r = run();
+      r.peakKB -= base;
+    });
+  };
+  Result ours = side([&] { return RunOurs(file, lookups); });
+  Result peer = side([&] { return RunPeer(file, lookups, ns); });
   std::remove(file.c_str());
   rmdir(dir);
 
