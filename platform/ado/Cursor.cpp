@@ -146,6 +146,7 @@ public:
     Forget();
   }
   void Replaced(Row) override { Forget(); }
+  bool KeepsRows() const override { return false; }
   void Removed() override {
     m_keys.erase(m_keys.begin() + m_pos);
     m_deleted = true;

@@ -33,6 +33,9 @@ public:
   virtual void Added(int64_t key, Row row) = 0;
   virtual void Replaced(Row row) = 0;
   virtual void Removed() = 0;
+  // False when the cursor reads rows again by key, so a written row need
+  // not be read back for it (Added and Replaced then get an empty row).
+  virtual bool KeepsRows() const { return true; }
 };
 
 // Forward-only over a stream: one row in memory. `reopen` runs the

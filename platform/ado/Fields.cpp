@@ -117,12 +117,19 @@ _variant_t Field::GetChunk(long Length) {
 HRESULT Field::AppendChunk(const _variant_t& Data) {
   const zelado::Column& c = m_state->ColumnOf(m_index);
   Value piece = zelado::FromVariant(Data, c.type);
-  bool first = m_state->edit == adEditNone || !m_state->appending[m_index];
-  Value joined = first ? Value() : m_state->Cell(m_index);
-  if (joined.kind == Value::Null) joined.kind = piece.kind == Value::Null ? Value::Null : piece.kind;
-  joined.bytes += piece.bytes;
-  m_state->Put(m_index, std::move(joined));
-  m_state->appending[m_index] = true;
+  if (m_state->edit == adEditNone || !m_state->appending[m_index]) {
+    Value first;
+    first.kind = piece.kind;
+    first.bytes = std::move(piece.bytes);
+    m_state->Put(m_index, std::move(first));
+    m_state->appending[m_index] = true;
+    return S_OK;
+  }
+  // Later pieces grow the pending value where it lies: a long value sent
+  // in small chunks costs its length once, not once per chunk.
+  Value& have = m_state->editRow[m_index];
+  if (have.kind == Value::Null) have.kind = piece.kind;
+  have.bytes += piece.bytes;
   return S_OK;
 }
 

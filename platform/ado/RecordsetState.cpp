@@ -95,21 +95,38 @@ void RecordsetState::AddNew() {
 void RecordsetState::Save() {
   RequireOpen();
   if (edit == adEditNone) return;
+  // The changed values are lent to the engine and taken back whatever
+  // happens: a long value is not copied, and a failed write keeps the edit.
   std::vector<std::wstring> names;
+  std::vector<size_t> lent;
   Row values;
   for (size_t i = 0; i < columns.size(); ++i) {
     if (!changed[i]) continue;
     names.push_back(columns[i].baseColumn);
-    values.push_back(editRow[i]);
+    values.push_back(std::move(editRow[i]));
+    lent.push_back(i);
   }
-  Session& s = Engine();
-  int64_t key = edit == adEditAdd ? s.InsertRow(table, names, values) : cursor->CurrentKey();
-  if (edit == adEditInProgress) s.UpdateRow(table, key, names, values);
-  // Read the row back: defaults, the key column and the engine's own
-  // conversions show as a second reader would see them.
-  std::vector<Row> back;
-  s.Fetch(table, columns, &key, 1, back);
-  Row row = back[0].empty() ? editRow : std::move(back[0]);
+  auto takeBack = [&]() {
+    for (size_t k = 0; k < lent.size(); ++k) editRow[lent[k]] = std::move(values[k]);
+  };
+  int64_t key = 0;
+  try {
+    Session& s = Engine();
+    key = edit == adEditAdd ? s.InsertRow(table, names, values) : cursor->CurrentKey();
+    if (edit == adEditInProgress) s.UpdateRow(table, key, names, values);
+  } catch (...) {
+    takeBack();
+    throw;
+  }
+  takeBack();
+  Row row;
+  if (cursor->KeepsRows()) {
+    // Read the row back: defaults, the key column and the engine's own
+    // conversions show as a second reader would see them.
+    std::vector<Row> back;
+    Engine().Fetch(table, columns, &key, 1, back);
+    row = back[0].empty() ? std::move(editRow) : std::move(back[0]);
+  }
   if (edit == adEditAdd)
     cursor->Added(key, std::move(row));
   else

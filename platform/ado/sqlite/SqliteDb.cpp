@@ -76,17 +76,18 @@ std::string QuoteName(const std::wstring& name) {
   return out + "\"";
 }
 
-void Bind(sqlite3* db, sqlite3_stmt* stmt, int index, const Value& v) {
+void Bind(sqlite3* db, sqlite3_stmt* stmt, int index, const Value& v, bool copy) {
+  sqlite3_destructor_type keep = copy ? SQLITE_TRANSIENT : SQLITE_STATIC;
   int rc = SQLITE_OK;
   switch (v.kind) {
     case Value::Null: rc = sqlite3_bind_null(stmt, index); break;
     case Value::Integer: rc = sqlite3_bind_int64(stmt, index, v.i); break;
     case Value::Real: rc = sqlite3_bind_double(stmt, index, v.r); break;
     case Value::Text:
-      rc = sqlite3_bind_text64(stmt, index, v.bytes.data(), v.bytes.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+      rc = sqlite3_bind_text64(stmt, index, v.bytes.data(), v.bytes.size(), keep, SQLITE_UTF8);
       break;
     case Value::Blob:
-      rc = sqlite3_bind_blob64(stmt, index, v.bytes.data(), v.bytes.size(), SQLITE_TRANSIENT);
+      rc = sqlite3_bind_blob64(stmt, index, v.bytes.data(), v.bytes.size(), keep);
       break;
   }
   if (rc != SQLITE_OK) RaiseFrom(db, rc);

@@ -54,7 +54,9 @@ std::wstring Wide(const char* utf8);
 // "name" with inner quotes doubled: any table or column name is safe in a statement.
 std::string QuoteName(const std::wstring& name);
 
-void Bind(sqlite3* db, sqlite3_stmt* stmt, int index, const Value& value);
+// With `copy` false the engine reads text and blobs where they lie, so the
+// value must outlive the statement's run (and its bindings be cleared after).
+void Bind(sqlite3* db, sqlite3_stmt* stmt, int index, const Value& value, bool copy = true);
 Value Read(sqlite3_stmt* stmt, int column);
 // The same into an existing value, reusing its buffer.
 void ReadInto(sqlite3_stmt* stmt, int column, Value& out);

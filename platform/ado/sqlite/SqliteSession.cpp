@@ -236,7 +236,7 @@ int64_t SqliteSession::InsertRow(const std::wstring& table, const std::vector<st
     sql += " (" + names + ") VALUES (" + marks + ")";
   }
   sqlite3_stmt* stmt = Cached(sql);
-  for (size_t i = 0; i < values.size(); ++i) Bind(m_db->handle, stmt, static_cast<int>(i) + 1, values[i]);
+  for (size_t i = 0; i < values.size(); ++i) Bind(m_db->handle, stmt, static_cast<int>(i) + 1, values[i], false);
   m_changes = RunWrite(stmt);
   return sqlite3_last_insert_rowid(m_db->handle);
 }
@@ -248,7 +248,7 @@ void SqliteSession::UpdateRow(const std::wstring& table, int64_t key, const std:
   for (size_t i = 0; i < columns.size(); ++i) sql += (i ? ", " : "") + QuoteName(columns[i]) + " = ?";
   sql += " WHERE rowid = ?";
   sqlite3_stmt* stmt = Cached(sql);
-  for (size_t i = 0; i < values.size(); ++i) Bind(m_db->handle, stmt, static_cast<int>(i) + 1, values[i]);
+  for (size_t i = 0; i < values.size(); ++i) Bind(m_db->handle, stmt, static_cast<int>(i) + 1, values[i], false);
   sqlite3_bind_int64(stmt, static_cast<int>(values.size()) + 1, key);
   m_changes = RunWrite(stmt);
   if (m_changes == 0) Raise(ErrorKind::NoCurrentRecord, L"the row to update is no longer in the table");
