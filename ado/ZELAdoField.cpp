@@ -73,18 +73,19 @@ long ZELAdo::GetFieldList(CStringArray& arrNames) {
 
 int ZELAdo::GetFieldValue(_variant_t vKey, _variant_t& vValue) {
   vValue.Clear();
-  return Guard(L"ZELAdo::GetFieldValue", 1117, kNoAction, [&] { vValue = ZelAdoNeed(GetField(vKey))->GetValue(); });
+  return ReadField(vKey, vValue);
+}
+
+// The recordset's collection read is the field's value without a field
+// object in between: this runs once per field per row.
+int ZELAdo::ReadField(const _variant_t& vKey, _variant_t& vValue) {
+  return Guard(L"ZELAdo::GetFieldValue", 1117, kNoAction,
+               [&] { vValue = ZelAdoNeed(m_pRecordset)->GetCollect(vKey); });
 }
 
 // ---- typed readers and writers: a key, then a conversion ---------------------------
 
 namespace {
-// The value read is handed over, not copied: a text or a row stays one
-// string in memory.
-int Convert(_variant_t& v, _variant_t& out) {
-  out = std::move(v);
-  return 1;
-}
 int Convert(const _variant_t& v, CString& out) { return ZELAdo::VariantToString(v, out); }
 int Convert(const _variant_t& v, long& out) { return ZELAdo::VariantToLong(v, out); }
 int Convert(const _variant_t& v, double& out) { return ZELAdo::VariantToDouble(v, out); }
@@ -116,13 +117,13 @@ _variant_t Written(const DECIMAL& dec) { return _variant_t(dec); }
 _variant_t Written(const COleDateTime& dt) { return _variant_t(static_cast<double>(dt.m_dt)); }
 }  // namespace
 
-int ZELAdo::GetFieldValueByIndex(long nIndex, _variant_t& v) { return ReadAs(*this, ZelAdoPositionKey(nIndex), v); }
+int ZELAdo::GetFieldValueByIndex(long nIndex, _variant_t& v) { return ReadField(ZelAdoPositionKey(nIndex), v); }
 int ZELAdo::GetFieldValueByIndex(long nIndex, CString& s) { return ReadAs(*this, ZelAdoPositionKey(nIndex), s); }
 int ZELAdo::GetFieldValueByIndex(long nIndex, long& n) { return ReadAs(*this, ZelAdoPositionKey(nIndex), n); }
 int ZELAdo::GetFieldValueByIndex(long nIndex, double& d) { return ReadAs(*this, ZelAdoPositionKey(nIndex), d); }
 int ZELAdo::GetFieldValueByIndex(long nIndex, DECIMAL& dec) { return ReadAs(*this, ZelAdoPositionKey(nIndex), dec); }
 int ZELAdo::GetFieldValueByIndex(long nIndex, COleDateTime& dt) { return ReadAs(*this, ZelAdoPositionKey(nIndex), dt); }
-int ZELAdo::GetFieldValueByName(const wchar_t* pszName, _variant_t& v) { return ReadAs(*this, ZelAdoNameKey(pszName), v); }
+int ZELAdo::GetFieldValueByName(const wchar_t* pszName, _variant_t& v) { return ReadField(ZelAdoNameKey(pszName), v); }
 int ZELAdo::GetFieldValueByName(const wchar_t* pszName, CString& s) { return ReadAs(*this, ZelAdoNameKey(pszName), s); }
 int ZELAdo::GetFieldValueByName(const wchar_t* pszName, long& n) { return ReadAs(*this, ZelAdoNameKey(pszName), n); }
 int ZELAdo::GetFieldValueByName(const wchar_t* pszName, double& d) { return ReadAs(*this, ZelAdoNameKey(pszName), d); }

@@ -178,6 +178,9 @@ private:
   // The object variant that hands the connection to a recordset or command.
   _variant_t ConnectionVariant() const;
   FieldPtr GetField(const _variant_t& vKey);
+  // The value of a field of the current record into vValue, which a failed
+  // read leaves as it was; reported as GetFieldValue reports.
+  int ReadField(const _variant_t& vKey, _variant_t& vValue);
   FieldPtr BlobField(const _variant_t& vKey);
 
   _ConnectionPtr m_pConnection;

@@ -145,7 +145,12 @@ FieldsPtr _Recordset::GetFields() {
   return m_fields;
 }
 
-_variant_t _Recordset::GetCollect(const _variant_t& Index) { return GetFields()->GetItem(Index)->GetValue(); }
+// What GetFields()->GetItem(Index)->GetValue() answers, with the same
+// checks, without handing out a field object: a read per field per row.
+_variant_t _Recordset::GetCollect(const _variant_t& Index) {
+  long i = m_state->FieldIndex(Index);
+  return zelado::ToVariant(m_state->Cell(i), m_state->columns[i].type);
+}
 
 void _Recordset::PutCollect(const _variant_t& Index, const _variant_t& value) {
   GetFields()->GetItem(Index)->PutValue(value);

@@ -23,23 +23,25 @@ bool IsTextType(DataTypeEnum t) {
          t == adLongVarWChar;
 }
 
-_variant_t FromText(const std::string& utf8) {
-  _variant_t v;
+// Fills v (empty) with text; most text read is ASCII, widened in place
+// in one allocation.
+void PutText(const std::string& utf8, _variant_t& v) {
   v.vt = VT_BSTR;
-  // Most text read is ASCII: widened in place, one allocation.
   for (unsigned char c : utf8)
     if (c >= 0x80) {
       v.bstrVal = ZelBstrFromUtf8Len(utf8.data(), utf8.size());
-      return v;
+      return;
     }
   v.bstrVal = SysAllocStringLen(nullptr, static_cast<UINT>(utf8.size()));
-  if (!v.bstrVal) Raise(ErrorKind::OutOfMemory, L"no memory for a text of " + std::to_wstring(utf8.size()) + L" characters");
+  if (!v.bstrVal) {
+    v.vt = VT_EMPTY;
+    Raise(ErrorKind::OutOfMemory, L"no memory for a text of " + std::to_wstring(utf8.size()) + L" characters");
+  }
   for (size_t i = 0; i < utf8.size(); ++i) v.bstrVal[i] = static_cast<unsigned char>(utf8[i]);
-  return v;
 }
 
-_variant_t Natural(const Value& value) {
-  _variant_t v;
+// Fills v (empty) with the variant kind the engine value has.
+void PutNatural(const Value& value, _variant_t& v) {
   switch (value.kind) {
     case Value::Null: v.vt = VT_NULL; break;
     case Value::Integer:
@@ -52,10 +54,9 @@ _variant_t Natural(const Value& value) {
       }
       break;
     case Value::Real: v.vt = VT_R8; v.dblVal = value.r; break;
-    case Value::Text: return FromText(value.bytes);
-    case Value::Blob: return ByteArray(value.bytes.data(), value.bytes.size());
+    case Value::Text: PutText(value.bytes, v); break;
+    case Value::Blob: v = ByteArray(value.bytes.data(), value.bytes.size()); break;
   }
-  return v;
 }
 
 // Converts in place; answers false (leaving v) when the kind will not take it.
@@ -80,26 +81,25 @@ std::string Utf8Of(const VARIANT& v) {
 }  // namespace
 
 _variant_t ToVariant(const Value& value, DataTypeEnum type) {
-  // The usual pairs are built directly: a read per field per row comes here.
+  // One variant filled and returned everywhere, so it is built in the
+  // caller's place: a read per field per row comes here.
+  _variant_t v;
   if (value.kind == Value::Real && (type == adDouble || type == adSingle || type == adVariant)) {
-    _variant_t v;
     v.vt = VT_R8;
     v.dblVal = value.r;
     return v;
   }
   if (value.kind == Value::Integer && (type == adDouble || type == adSingle)) {
-    _variant_t v;
     v.vt = VT_R8;
     v.dblVal = static_cast<double>(value.i);
     return v;
   }
   if (value.kind == Value::Integer && type == adBoolean) {
-    _variant_t v;
     v.vt = VT_BOOL;
     v.boolVal = value.i ? VARIANT_TRUE : VARIANT_FALSE;
     return v;
   }
-  _variant_t v = Natural(value);
+  PutNatural(value, v);
   if (value.kind == Value::Null || value.kind == Value::Blob) return v;
   // A value the engine kept in another kind than its column declares (the
   // engine lets any column hold any value) stays as it is rather than fail.
