@@ -53,7 +53,7 @@ ParametersPtr _Command::GetParameters() { return m_parameters; }
 
 _ParameterPtr _Command::CreateParameter(_bstr_t Name, DataTypeEnum Type, ParameterDirectionEnum Direction, long Size,
                                         const _variant_t& Value) {
-  _ParameterPtr p(new _Parameter);
+  _ParameterPtr p = m_parameters->ZelMake();
   p->PutName(Name);
   p->PutType(Type);
   p->PutDirection(Direction);
@@ -98,7 +98,9 @@ _RecordsetPtr _Command::Execute(VARIANT* RecordsAffected, VARIANT* ParametersArg
       const VARIANT& v = next < given.size() ? given[next++] : p->ZelValue();
       values.push_back(zelado::FromVariant(v, BindType(p, v)));
     }
-    rows = session.Execute(zelado::StatementFor(m_text, type), values, false);
+    // Statement text goes as it stands, without a copy per run.
+    rows = type == adCmdText ? session.Execute(m_text, values, false)
+                             : session.Execute(zelado::StatementFor(m_text, type), values, false);
   }
   return _Recordset::ZelExecuted(m_connection, std::move(rows), RecordsAffected, Options);
 }

@@ -9,6 +9,18 @@ using zelado::Raise;
 _Parameter::_Parameter() = default;
 _Parameter::~_Parameter() = default;
 
+void _Parameter::ZelReset() {
+  m_name.clear();  // keeps its room for the next name
+  m_value.Clear();
+  m_type = adEmpty;
+  m_direction = adParamInput;
+  m_size = 0;
+  m_attributes = 0;
+  m_precision = 0;
+  m_scale = 0;
+  m_appending = false;
+}
+
 _bstr_t _Parameter::GetName() { return _bstr_t(m_name.c_str()); }
 void _Parameter::PutName(_bstr_t name) { m_name = zelado::Text(name); }
 _variant_t _Parameter::GetValue() { return m_value; }
@@ -66,6 +78,7 @@ HRESULT Parameters::Append(IDispatch* Object) {
 }
 
 long Parameters::IndexOf(const _variant_t& index) {
+  if (index.vt == VT_I4 && index.lVal >= 0 && index.lVal < static_cast<LONG>(m_items.size())) return index.lVal;
   if (index.vt == VT_BSTR) {
     std::wstring name = zelado::Text(_bstr_t(index.bstrVal));
     for (size_t i = 0; i < m_items.size(); ++i)
@@ -82,9 +95,24 @@ HRESULT Parameters::Delete(const _variant_t& Index) {
   size_t at = static_cast<size_t>(IndexOf(Index));
   // Shifted by copying: a handle's move assignment takes the address of its
   // source, which a handle's operator& answers as an out-parameter slot.
+  _ParameterPtr gone = m_items[at];
   for (size_t i = at; i + 1 < m_items.size(); ++i) m_items[i] = m_items[i + 1];
   m_items.pop_back();
+  // A parameter no one else holds is kept to be made again: a command whose
+  // parameters are cleared and appended per row makes no object per row.
+  gone->AddRef();
+  if (gone->Release() == 1 && m_spare.size() < kSpares) {
+    gone->ZelReset();
+    m_spare.push_back(gone);
+  }
   return S_OK;
+}
+
+_ParameterPtr Parameters::ZelMake() {
+  if (m_spare.empty()) return _ParameterPtr(new _Parameter);
+  _ParameterPtr p = m_spare.back();
+  m_spare.pop_back();
+  return p;
 }
 
 long Parameters::GetCount() { return static_cast<long>(m_items.size()); }

@@ -29,6 +29,8 @@ struct _Parameter : IDispatch {
   const _variant_t& ZelValue() const { return m_value; }  // without a copy, for the command
   // Appends to a text or binary value (the first call after PutValue replaces it).
   HRESULT AppendChunk(const _variant_t& Data);
+  // Back to the state of a new parameter, for reuse.
+  void ZelReset();
 
 private:
   std::wstring m_name;
@@ -56,8 +58,13 @@ struct Parameters : IDispatch {
 
   // For the command that runs them.
   const std::vector<_ParameterPtr>& ZelItems() const { return m_items; }
+  // A new parameter for the command: one deleted from here that no one
+  // else held, made like new, or a fresh one.
+  _ParameterPtr ZelMake();
 
 private:
+  static constexpr size_t kSpares = 64;
   long IndexOf(const _variant_t& index);
   std::vector<_ParameterPtr> m_items;
+  std::vector<_ParameterPtr> m_spare;
 };

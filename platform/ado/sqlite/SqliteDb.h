@@ -36,7 +36,8 @@ using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
 // preparing them anew (a command run once per row of an insert).
 struct StmtPool {
   static constexpr size_t kMax = 32;
-  std::map<std::string, StmtPtr> idle;
+  using Idle = std::map<std::string, StmtPtr>;
+  Idle idle;
 };
 using PoolPtr = std::shared_ptr<StmtPool>;
 

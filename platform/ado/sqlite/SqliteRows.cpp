@@ -74,12 +74,22 @@ Rows::~Rows() {
   if (!pool || !m_stmt || pool->idle.size() >= StmtPool::kMax) return;
   sqlite3_reset(m_stmt.get());
   sqlite3_clear_bindings(m_stmt.get());
-  pool->idle.emplace(std::move(m_text), std::move(m_stmt));
+  if (m_entry.empty()) {
+    pool->idle.emplace(std::move(m_text), std::move(m_stmt));
+  } else {
+    m_entry.mapped() = std::move(m_stmt);
+    pool->idle.insert(std::move(m_entry));
+  }
 }
 
 void Rows::ReturnTo(const PoolPtr& pool, std::string text) {
   m_pool = pool;
   m_text = std::move(text);
+}
+
+void Rows::ReturnTo(const PoolPtr& pool, StmtPool::Idle::node_type entry) {
+  m_pool = pool;
+  m_entry = std::move(entry);
 }
 
 void Rows::Drain() {

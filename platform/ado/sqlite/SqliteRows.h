@@ -23,8 +23,10 @@ public:
 
   // Runs the statement to its end (for statements before the last of a text).
   void Drain();
-  // When the stream ends, its statement goes back to the pool under `text`.
+  // When the stream ends, its statement goes back to the pool under `text`,
+  // or in the pool entry it was taken out of.
   void ReturnTo(const PoolPtr& pool, std::string text);
+  void ReturnTo(const PoolPtr& pool, StmtPool::Idle::node_type entry);
 
 private:
   void Step();
@@ -37,6 +39,7 @@ private:
   bool m_hasRow = false;
   std::weak_ptr<StmtPool> m_pool;
   std::string m_text;
+  StmtPool::Idle::node_type m_entry;
 };
 
 // Column descriptions of a prepared statement, from `first` on.

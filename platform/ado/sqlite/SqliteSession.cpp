@@ -124,19 +124,28 @@ std::unique_ptr<Rows> SqliteSession::Start(StmtPtr stmt, const std::vector<Value
 
 std::unique_ptr<RowStream> SqliteSession::Execute(const std::wstring& text, const std::vector<Value>& params,
                                                   bool keyed) {
-  std::string sql = StatementText(text);
+  // A command run once per row gives the same text each time.
+  if (text != m_lastText) {
+    m_lastSql = StatementText(text);
+    m_lastText = text;
+  }
+  const std::string& sql = m_lastSql;
   size_t used = 0, statements = 0;
   int64_t changed = -1;
   std::unique_ptr<Rows> last;
   auto idle = keyed ? m_pool->idle.end() : m_pool->idle.find(sql);
   if (idle != m_pool->idle.end()) {
-    StmtPtr stmt = std::move(idle->second);
-    m_pool->idle.erase(idle);
-    last = Start(std::move(stmt), params, used, L"", changed);
-    statements = 1;
+    // The pool entry itself goes with the stream and comes back with it.
+    StmtPool::Idle::node_type entry = m_pool->idle.extract(idle);
+    last = Start(std::move(entry.mapped()), params, used, L"", changed);
+    if (used < params.size())
+      Raise(ErrorKind::InvalidArgument, L"more values were given than the statement has ? markers");
+    m_changes = changed;
+    last->ReturnTo(m_pool, std::move(entry));
+    return last;
   }
-  const char* p = last ? nullptr : sql.c_str();
-  const char* end = p ? p + sql.size() : nullptr;
+  const char* p = sql.c_str();
+  const char* end = p + sql.size();
   while (p < end) {
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;

@@ -54,6 +54,8 @@ private:
   std::map<std::string, StmtPtr> m_cache;
   PoolPtr m_pool = std::make_shared<StmtPool>();
   int64_t m_changes = -1;
+  std::wstring m_lastText;  // the last statement text and its UTF-8 form
+  std::string m_lastSql;
   int m_level = 0;
 };
 
