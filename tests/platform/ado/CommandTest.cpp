@@ -142,3 +142,39 @@ TEST_F(AdoTest, RepeatedTextsRunIndependently) {
   cmd->GetParameters()->GetItem(_variant_t(0L))->PutValue(_variant_t());  // null matches nothing
   EXPECT_EQ(0, Long(cmd->Execute(nullptr, nullptr, adCmdText)->GetCollect(_variant_t(0L))));
 }
+
+TEST_F(AdoTest, ParametersClearedPerRunStartAfresh) {
+  Exec(m_conn, L"CREATE TABLE t(a INTEGER, b TEXT)");
+  _CommandPtr cmd;
+  cmd.CreateInstance(CLSID_Command);
+  cmd->PutRefActiveConnection(m_conn);
+  cmd->PutCommandText(_bstr_t(L"INSERT INTO t VALUES(?, ?)"));
+  ParametersPtr params = cmd->GetParameters();
+  // Cleared and appended per row, as a loader does: each run binds its own values.
+  _ParameterPtr held;
+  for (long i = 0; i < 3; i++) {
+    while (params->GetCount() > 0) params->Delete(_variant_t(params->GetCount() - 1));
+    _ParameterPtr a = cmd->CreateParameter(_bstr_t(L"a"), adInteger, adParamInput, 4, _variant_t(i));
+    if (i == 0) held = a;
+    params->Append(a);
+    if (i != 1)
+      params->Append(cmd->CreateParameter(_bstr_t(L"b"), adVarWChar, adParamInput, 8, _variant_t(L"row")));
+    else
+      params->Append(cmd->CreateParameter(_bstr_t(L"b"), adVarWChar, adParamInput, 8));
+    cmd->Execute(nullptr, nullptr, adCmdText);
+  }
+  _RecordsetPtr rs = Open(m_conn, L"SELECT a, coalesce(b, 'null') FROM t ORDER BY a", adOpenForwardOnly);
+  std::vector<std::wstring> rows;
+  for (; !rs->GetadoEOF(); rs->MoveNext())
+    rows.push_back(Str(rs->GetCollect(_variant_t(0L))) + L" " + Str(rs->GetCollect(_variant_t(1L))));
+  EXPECT_EQ((std::vector<std::wstring>{L"0 row", L"1 null", L"2 row"}), rows);
+  // A parameter the caller still holds is never handed out again.
+  EXPECT_EQ(L"a", std::wstring(held->GetName()));
+  EXPECT_EQ(0, Long(held->GetValue()));
+  for (long i = 0; i < 4; i++) {
+    _ParameterPtr fresh = cmd->CreateParameter(_bstr_t(L"z"), adEmpty, adParamInput, 0);
+    EXPECT_NE(held.GetInterfacePtr(), fresh.GetInterfacePtr());
+    EXPECT_EQ(VT_EMPTY, fresh->GetValue().vt);
+    EXPECT_EQ(adEmpty, fresh->GetType());
+  }
+}

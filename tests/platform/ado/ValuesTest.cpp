@@ -147,6 +147,23 @@ TEST_F(Values, ChunksComeInPiecesOfTheAskedLength) {
   EXPECT_EQ(VT_EMPTY, s->GetChunk(10).vt);
 }
 
+TEST_F(Values, AFailedSaveKeepsTheAppendedValue) {
+  // The pending value is lent to the engine on save; a write the engine
+  // refuses must leave it whole, to be saved once the fault is mended.
+  Exec(m_conn, L"CREATE TABLE n(id INTEGER PRIMARY KEY, b BLOB, tag TEXT NOT NULL)");
+  _RecordsetPtr rs = Open(m_conn, L"SELECT * FROM n", adOpenKeyset, adLockOptimistic);
+  std::string data = Pattern(5000);
+  rs->AddNew();
+  FieldPtr b = rs->GetFields()->GetItem(_variant_t(L"b"));
+  for (size_t at = 0; at < data.size(); at += 1024) b->AppendChunk(Bytes(data.substr(at, 1024)));
+  EXPECT_EQ(HRESULT(0x80040E2F), CodeOf([&] { rs->Update(); }));
+  EXPECT_EQ(5000, b->GetActualSize());
+  rs->PutCollect(_variant_t(L"tag"), _variant_t(L"mended"));
+  b->AppendChunk(Bytes("!"));
+  rs->Update();
+  EXPECT_EQ(data + "!", BytesOf(Open(m_conn, L"SELECT b FROM n", adOpenForwardOnly)->GetCollect(_variant_t(0L))));
+}
+
 TEST_F(Values, LargeValuesAndOddNamesRoundTrip) {
   std::string big = Pattern(5 * 1024 * 1024);
   std::wstring text(5 * 1024 * 1024, L'q');
