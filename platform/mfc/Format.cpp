@@ -11,7 +11,7 @@ namespace {
 
 enum class Len { none, h, l, ll, L };
 
-struct Spec {
+struct Conversion {
   std::wstring flags;
   int width = 0;
   int prec = -1;
@@ -33,7 +33,7 @@ int ReadCount(const wchar_t*& p) {
 
 // One numeric conversion through the C library, with its exact type.
 template <class T>
-void AppendNumber(std::wstring& out, const Spec& s, const wchar_t* length, wchar_t conv, T value) {
+void AppendNumber(std::wstring& out, const Conversion& s, const wchar_t* length, wchar_t conv, T value) {
   std::wstring f = L"%" + s.flags;
   if (s.width > 0) f += std::to_wstring(s.width);
   if (s.prec >= 0) f += L"." + std::to_wstring(s.prec);
@@ -44,7 +44,7 @@ void AppendNumber(std::wstring& out, const Spec& s, const wchar_t* length, wchar
   if (n > 0) out.append(buf.data(), static_cast<size_t>(n));
 }
 
-void AppendText(std::wstring& out, const Spec& s, std::wstring text) {
+void AppendText(std::wstring& out, const Conversion& s, std::wstring text) {
   if (s.prec >= 0 && text.size() > static_cast<size_t>(s.prec)) text.resize(static_cast<size_t>(s.prec));
   size_t pad = text.size() < static_cast<size_t>(s.width) ? static_cast<size_t>(s.width) - text.size() : 0;
   if (!s.left) out.append(pad, L' ');
@@ -87,7 +87,7 @@ std::wstring ZelFormatV(const wchar_t* fmt, va_list args) {
       out += *p++;
       continue;
     }
-    Spec s;
+    Conversion s;
     for (; *p && wcschr(L"-+ #0", *p); ++p) {
       s.flags += *p;
       s.left = s.left || *p == L'-';
@@ -116,7 +116,7 @@ std::wstring ZelFormatV(const wchar_t* fmt, va_list args) {
     }
     Len len = ReadLength(p);
     wchar_t conv = *p;
-    if (!conv) {  // a spec cut short is text
+    if (!conv) {  // a conversion cut short is text
       out.append(start, p);
       break;
     }

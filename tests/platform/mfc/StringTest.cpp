@@ -15,7 +15,7 @@ TEST(CStringFormat, KeepsTheFrameworkLetters) {
 
 TEST(CStringFormat, BadArgumentsGiveTextNotFailure) {
   CString s;
-  // Narrow text that is not UTF-8, NULL strings, a cut-short spec and an
+  // Narrow text that is not UTF-8, NULL strings, a cut-short conversion and an
   // unknown letter.
   s.Format(L"%S|%s|%S|%q|%", "\xFF\xFEok", static_cast<const wchar_t*>(NULL), static_cast<const char*>(NULL));
   EXPECT_EQ(s, L"\xFFFD\xFFFDok|(null)|(null)|%q|%");
