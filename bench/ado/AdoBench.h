@@ -3,9 +3,6 @@
 #pragma once
 
 #include <sqlite3.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -14,6 +11,7 @@
 #include <string>
 
 #include "ZELAdo.h"
+#include "support/Child.h"
 
 namespace adobench {
 
@@ -28,32 +26,13 @@ inline double Seconds() {
   return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-// Runs side in a child; side fills value and check.
+// Runs side in its own child; side fills value and check, the peak memory
+// is the child's.
 inline Result InChild(const std::function<void(Result&)>& side) {
-  int fds[2];
-  if (pipe(fds) != 0) std::abort();
-  pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
-    Result r;
+  return zelbench::RunInChild<Result>([&](Result& r) {
     side(r);
-    struct rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    r.peakMB = usage.ru_maxrss / 1024.0;
-    if (write(fds[1], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) _exit(2);
-    _exit(0);
-  }
-  close(fds[1]);
-  Result r;
-  ssize_t n = read(fds[0], &r, sizeof r);
-  close(fds[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (n != static_cast<ssize_t>(sizeof r) || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "benchmark side failed\n");
-    std::exit(1);
-  }
-  return r;
+    r.peakMB = zelbench::PeakKB() / 1024.0;
+  });
 }
 
 inline void Exec(sqlite3* db, const char* sql) {
