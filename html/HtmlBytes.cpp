@@ -2,12 +2,14 @@
 
 #include "platform/mfc/String.h"
 
-size_t ZelHtmlUtf8Prefix(const unsigned char* p, size_t n, bool* pbInvalid) {
+size_t ZelHtmlUtf8Prefix(const unsigned char* p, size_t n, bool* pbInvalid, wchar_t* out, size_t* pnChars) {
   *pbInvalid = false;
+  wchar_t* o = out;
   size_t i = 0;
   while (i < n) {
     unsigned c = p[i];
     if (c < 0x80) {
+      *o++ = static_cast<wchar_t>(c);
       ++i;
       continue;
     }
@@ -26,22 +28,27 @@ size_t ZelHtmlUtf8Prefix(const unsigned char* p, size_t n, bool* pbInvalid) {
       if (c == 0xF4) hi = 0x8F;
     } else {
       *pbInvalid = true;
-      return i;
+      break;
     }
+    unsigned cp = c & (0x7F >> len);
     for (size_t k = 1; k < len; ++k) {
-      if (i + k >= n) return i;  // cut short: the rest may come later
+      if (i + k >= n) break;  // cut short: the rest may come later
       unsigned b = p[i + k];
       if (k == 1 ? (b < lo || b > hi) : (b & 0xC0) != 0x80) {
         *pbInvalid = true;
-        return i;
+        break;
       }
+      cp = (cp << 6) | (b & 0x3F);
     }
+    if (*pbInvalid || i + len > n) break;
+    *o++ = static_cast<wchar_t>(cp);
     i += len;
   }
+  *pnChars = static_cast<size_t>(o - out);
   return i;
 }
 
-void ZelHtmlAppendBytes(std::string& out, const std::wstring& s, bool bBytes) {
+void ZelHtmlAppendBytes(std::string& out, std::wstring_view s, bool bBytes) {
   const wchar_t* p = s.data();
   const size_t n = s.size();
   const unsigned limit = bBytes ? 0x100 : 0x80;

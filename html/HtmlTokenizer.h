@@ -10,17 +10,18 @@
 
 class ZELHtmlTokenizer {
 public:
-  // Hands each finished token to emit(std::wstring&&).
+  // Hands each finished token to emit(const wchar_t* p, size_t n); the
+  // characters are valid only during the call.
   template <class Emit>
   void Feed(const wchar_t* p, size_t n, Emit&& emit) {
     const wchar_t* start = p;
     const wchar_t* end = p + n;
     for (const wchar_t* q = p; q < end; ++q) {
       if (*q == L'<') {
-        if (q > start || !m_pending.empty()) emit(Cut(start, q));
+        if (q > start || !m_pending.empty()) Cut(start, q, emit);
         start = q;
       } else if (*q == L'>') {
-        emit(Cut(start, q + 1));
+        Cut(start, q + 1, emit);
         start = q + 1;
       }
     }
@@ -30,18 +31,18 @@ public:
   // The last token, if the text did not end with a ">".
   template <class Emit>
   void Finish(Emit&& emit) {
-    if (!m_pending.empty()) emit(Cut(nullptr, nullptr));
+    if (!m_pending.empty()) Cut(nullptr, nullptr, emit);
   }
 
 private:
-  // A token is copied out at its exact size, so the elements that keep it
-  // carry no spare capacity; the carry-over buffer is reused.
-  std::wstring Cut(const wchar_t* b, const wchar_t* e) {
-    if (m_pending.empty()) return std::wstring(b, e);
+  // A token lies in the text as given unless a block's end cut it; only
+  // then is it put together in the carry-over buffer, which is reused.
+  template <class Emit>
+  void Cut(const wchar_t* b, const wchar_t* e, Emit& emit) {
+    if (m_pending.empty()) return emit(b, static_cast<size_t>(e - b));
     m_pending.append(b, e);
-    std::wstring token(m_pending);
+    emit(m_pending.data(), m_pending.size());
     m_pending.clear();
-    return token;
   }
 
   std::wstring m_pending;

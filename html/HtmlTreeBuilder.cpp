@@ -10,8 +10,10 @@ ZELHtmlTreeBuilder::ZELHtmlTreeBuilder(ZELHtmlElement* pStart) : m_pCurrent(pSta
 // CompareNoCase finds equal always share a key.
 uint64_t ZELHtmlTreeBuilder::NameKey(const CString& endTagName) {
   uint64_t h = 1469598103934665603ull;
-  for (wchar_t c : endTagName.str()) {
-    h ^= static_cast<uint64_t>(static_cast<uint32_t>(std::towlower(static_cast<wint_t>(c))));
+  for (wchar_t c : endTagName.view()) {
+    wint_t w = static_cast<wint_t>(c);
+    w = w < 0x80 ? (w >= L'A' && w <= L'Z' ? w + 32 : w) : std::towlower(w);
+    h ^= static_cast<uint64_t>(static_cast<uint32_t>(w));
     h *= 1099511628211ull;
   }
   return h;
@@ -25,10 +27,10 @@ void ZELHtmlTreeBuilder::Open(ZELHtmlElement* e, int delta) {
 
 void ZELHtmlTreeBuilder::Append(ZELHtmlElement* e) { m_pCurrent->AddChild(e, m_pCurrent != m_pSealed); }
 
-void ZELHtmlTreeBuilder::Add(std::wstring&& token) {
+void ZELHtmlTreeBuilder::Add(const wchar_t* p, size_t n) {
   ++m_nTokens;
   ZELHtmlElement* e = new ZELHtmlElement(m_pCurrent);
-  e->SetFromToken(std::move(token));
+  e->SetFromToken(p, n, &m_cache);
   if (e->m_nType == ZELHTML_END_TAG) {
     Close(e);
     return;

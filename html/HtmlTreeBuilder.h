@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "ZELHtmlElement.h"
+#include "html/HtmlStringCache.h"
 
 class ZELHtmlTreeBuilder {
 public:
@@ -17,7 +18,7 @@ public:
   ZELHtmlTreeBuilder(const ZELHtmlTreeBuilder&) = delete;
   ZELHtmlTreeBuilder& operator=(const ZELHtmlTreeBuilder&) = delete;
 
-  void Add(std::wstring&& token);
+  void Add(const wchar_t* p, size_t n);
   int GetTokenCount() const { return m_nTokens; }
 
 private:
@@ -36,4 +37,5 @@ private:
   // unclosed nesting followed by stray end tags stays linear.
   std::unordered_map<uint64_t, int> m_open;
   int m_nTokens = 0;
+  ZELHtmlStringCache m_cache;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "ZELGF.h"
 #include "html/HtmlBytes.h"
@@ -52,28 +53,28 @@ int ZELHtml::ReadFile(const wchar_t* path, BOOL bBytes, ZELHtmlElement* pRoot) {
   if (!path || !file.Open(path, CFile::modeRead | CFile::typeBinary)) return kFailed;
   ZELHtmlTreeBuilder builder(pRoot);
   ZELHtmlTokenizer tokenizer;
-  auto add = [&builder](std::wstring&& t) { builder.Add(std::move(t)); };
+  auto add = [&builder](const wchar_t* p, size_t n) { builder.Add(p, n); };
   // Room for a block and the start of a UTF-8 sequence the last one cut.
-  unsigned char buf[1024 + 4];
+  const size_t kBlock = 1 << 16;
+  std::vector<unsigned char> buf(kBlock + 4);
+  std::vector<wchar_t> chars(kBlock + 4);
   size_t carry = 0;
-  std::wstring chars;
   try {
     for (;;) {
-      UINT n = file.Read(buf + carry, 1024);
+      UINT n = file.Read(buf.data() + carry, kBlock);
       if (n == 0) break;
-      size_t have = carry + n;
+      size_t have = carry + n, count = have;
       if (bBytes) {
-        chars.assign(buf, buf + have);
+        std::copy(buf.begin(), buf.begin() + have, chars.begin());
         carry = 0;
       } else {
         bool bInvalid = false;
-        size_t whole = ZelHtmlUtf8Prefix(buf, have, &bInvalid);
+        size_t whole = ZelHtmlUtf8Prefix(buf.data(), have, &bInvalid, chars.data(), &count);
         if (bInvalid) return kNotUtf8;
-        chars = ZelUtf8ToWide(reinterpret_cast<const char*>(buf), whole);
         carry = have - whole;
-        std::copy(buf + whole, buf + have, buf);
+        std::copy(buf.begin() + whole, buf.begin() + have, buf.begin());
       }
-      tokenizer.Feed(chars.data(), chars.size(), add);
+      tokenizer.Feed(chars.data(), count, add);
     }
   } catch (CFileException* e) {
     e->Delete();

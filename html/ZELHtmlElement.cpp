@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "ZELGF.h"
+#include "html/HtmlStringCache.h"
 #include "html/HtmlTokenizer.h"
 #include "html/HtmlTreeBuilder.h"
 
@@ -65,7 +66,7 @@ ZELHtmlElement::ZELHtmlElement(ZELHtmlElement* pParent)
 ZELHtmlElement::~ZELHtmlElement() { Clear(); }
 
 void ZELHtmlElement::Clear() {
-  RemoveChildAll();
+  if (!m_arrChild.IsEmpty()) RemoveChildAll();
   m_arrAttribute.RemoveAll();
   m_strTagName.Empty();
   m_strEndTagName.Empty();
@@ -73,14 +74,16 @@ void ZELHtmlElement::Clear() {
   m_nEndTagIndex = -1;
 }
 
-void ZELHtmlElement::SetFromHtml(const wchar_t* token) { SetFromToken(std::wstring(token ? token : L"")); }
+void ZELHtmlElement::SetFromHtml(const wchar_t* token) {
+  CString text(token);  // token may be our own text, which Clear keeps
+  SetFromToken(text.GetString(), static_cast<size_t>(text.GetLength()), nullptr);
+}
 
-void ZELHtmlElement::SetFromToken(std::wstring&& token) {
+void ZELHtmlElement::SetFromToken(const wchar_t* p, size_t n, ZELHtmlStringCache* cache) {
   Clear();
-  m_strHtml = CString(std::move(token));
-  const std::wstring& s = m_strHtml.str();
-  const wchar_t* b = s.data();
-  const wchar_t* e = b + s.size();
+  m_strHtml = ZelHtmlString(cache, p, n);
+  const wchar_t* b = m_strHtml.GetString();
+  const wchar_t* e = b + m_strHtml.GetLength();
   TrimRange(b, e);
   if (b == e) return;
   if (e - b >= 7 && std::wmemcmp(b, L"<!--", 4) == 0) {
@@ -92,7 +95,7 @@ void ZELHtmlElement::SetFromToken(std::wstring&& token) {
   const wchar_t* q = b + 1;
   while (q < e && !IsNameEnd(*q)) ++q;
   if (q == b + 1) return;  // "<" with no name is text
-  m_strTagName = CString(std::wstring(b + 1, q));
+  m_strTagName = ZelHtmlString(cache, b + 1, static_cast<size_t>(q - b - 1));
   if (q < e) ++q;  // the delimiter
 
   // The rest of the tag without its ">" characters, trimmed. A token cut
@@ -116,11 +119,18 @@ void ZELHtmlElement::SetFromToken(std::wstring&& token) {
     --rEnd;
   } else {
     m_nType = ZELHTML_START_TAG;
-    std::wstring endName;
-    endName.reserve(static_cast<size_t>(m_strTagName.GetLength()) + 1);
-    endName += L'/';
-    endName += m_strTagName.str();
-    m_strEndTagName = CString(std::move(endName));
+    // "/" and the name, put together on the stack for the usual short name.
+    wchar_t shortName[64];
+    std::wstring longName;
+    size_t len = static_cast<size_t>(m_strTagName.GetLength()) + 1;
+    wchar_t* endName = shortName;
+    if (len > 64) {
+      longName.resize(len);
+      endName = &longName[0];
+    }
+    endName[0] = L'/';
+    std::wmemcpy(endName + 1, m_strTagName.GetString(), len - 1);
+    m_strEndTagName = ZelHtmlString(cache, endName, len);
   }
   // A document-type declaration never has an end tag.
   if (m_strTagName.CompareNoCase(L"!DOCTYPE") == 0) {
@@ -128,31 +138,36 @@ void ZELHtmlElement::SetFromToken(std::wstring&& token) {
     m_strEndTagName.Empty();
   }
   TrimRange(r, rEnd);
-  if (r < rEnd) ParseAttributes(r, rEnd);
+  if (r < rEnd) ParseAttributes(r, rEnd, cache);
 }
 
 
-void ZELHtmlElement::ParseAttributes(const wchar_t* p, const wchar_t* end) {
+void ZELHtmlElement::ParseAttributes(const wchar_t* p, const wchar_t* end, ZELHtmlStringCache* cache) {
   // Counted first, so that the array is sized once.
   INT_PTR n = m_arrAttribute.GetSize(), count = 0;
   ScanAttributes(p, end, [&count](const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*) { ++count; });
   if (!count) return;
   m_arrAttribute.SetSize(n + count);
+  std::wstring value;
   ScanAttributes(p, end, [&](const wchar_t* nb, const wchar_t* ne, const wchar_t* vb, const wchar_t* ve) {
     __ZEL_HTML_ATTRIBUTE& a = m_arrAttribute[n++];
-    a.strName = CString(std::wstring(nb, ne));
-    std::wstring value;
-    value.reserve(static_cast<size_t>(ve - vb) + 1);
-    value.append(vb, ve);
+    a.strName = ZelHtmlString(cache, nb, static_cast<size_t>(ne - nb));
+    // The value is the trimmed run and a closing quote: usually the quote
+    // follows the run in the text, and the two are one piece of it.
+    if (*ve == L'"') {
+      a.strValue = ZelHtmlString(cache, vb, static_cast<size_t>(ve - vb) + 1);
+      return;
+    }
+    value.assign(vb, ve);
     value += L'"';
-    a.strValue = CString(std::move(value));
+    a.strValue = ZelHtmlString(cache, value.data(), value.size());
   });
 }
 
 int ZELHtmlElement::SplitElement(const wchar_t* html, CStringArray& tokens) {
   tokens.RemoveAll();
   ZELHtmlTokenizer tokenizer;
-  auto add = [&tokens](std::wstring&& t) { tokens.Add(CString(std::move(t))); };
+  auto add = [&tokens](const wchar_t* p, size_t n) { tokens.Add(CString(p, static_cast<int>(n))); };
   if (html) tokenizer.Feed(html, std::wcslen(html), add);
   tokenizer.Finish(add);
   return static_cast<int>(tokens.GetSize());
@@ -161,7 +176,7 @@ int ZELHtmlElement::SplitElement(const wchar_t* html, CStringArray& tokens) {
 int ZELHtmlElement::AddChild_Html(const wchar_t* html) {
   ZELHtmlTreeBuilder builder(this);
   ZELHtmlTokenizer tokenizer;
-  auto add = [&builder](std::wstring&& t) { builder.Add(std::move(t)); };
+  auto add = [&builder](const wchar_t* p, size_t n) { builder.Add(p, n); };
   if (html) tokenizer.Feed(html, std::wcslen(html), add);
   tokenizer.Finish(add);
   return builder.GetTokenCount();
@@ -175,12 +190,12 @@ void ZELHtmlElement::Reparse(std::wstring text) {
   Clear();
   m_strHtml.Empty();
   std::optional<ZELHtmlTreeBuilder> builder;
-  auto add = [&](std::wstring&& t) {
+  auto add = [&](const wchar_t* p, size_t n) {
     if (builder) {
-      builder->Add(std::move(t));
+      builder->Add(p, n);
       return;
     }
-    SetFromToken(std::move(t));
+    SetFromToken(p, n, nullptr);
     if (m_nType != ZELHTML_TEXT) {
       builder.emplace(this);
       return;

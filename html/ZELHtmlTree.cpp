@@ -124,7 +124,7 @@ int ZELHtmlElement::SelectChild(const wchar_t* name, ZELHtmlSelection* pSelectio
 
 CString ZELHtmlElement::GetFullText() {
   std::wstring text;
-  PreOrder(this, [&text](ZELHtmlElement* e) { text += e->m_strHtml.str(); });
+  PreOrder(this, [&text](ZELHtmlElement* e) { text += e->m_strHtml.view(); });
   return CString(std::move(text));
 }
 
@@ -144,7 +144,7 @@ void ZELHtmlElement::WriteTree(CFile& file, BOOL bBytes) {
     block.clear();
   };
   PreOrder(this, [&](ZELHtmlElement* e) {
-    ZelHtmlAppendBytes(block, e->m_strHtml.str(), bBytes != FALSE);
+    ZelHtmlAppendBytes(block, e->m_strHtml.view(), bBytes != FALSE);
     if (block.size() >= kBlock) flush();
   });
   flush();

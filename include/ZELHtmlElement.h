@@ -34,6 +34,7 @@ class CFile;
 class ZELHtmlSelection;
 class ZELHtml;
 class ZELHtmlTreeBuilder;
+class ZELHtmlStringCache;
 
 enum ZELHTML_ELEMENT_TYPE {
   ZELHTML_TEXT = 0,       // text between tags; also a cleared element
@@ -121,9 +122,10 @@ private:
   friend class ZELHtmlSelection;
   friend class ZELHtmlTreeBuilder;
 
-  void SetFromToken(std::wstring&& token);
+  // Parses the token [p, p + n); strings come from cache when given.
+  void SetFromToken(const wchar_t* p, size_t n, ZELHtmlStringCache* cache);
   void Reparse(std::wstring text);
-  void ParseAttributes(const wchar_t* p, const wchar_t* end);
+  void ParseAttributes(const wchar_t* p, const wchar_t* end, ZELHtmlStringCache* cache);
   // The subtree's text to a file: UTF-8, or with bBytes each character
   // below 0x100 as one byte (and any other as UTF-8).
   void WriteTree(CFile& file, BOOL bBytes);

@@ -1,10 +1,18 @@
-// CArray: the framework's ordered, growable array, over std::vector.
+// CArray: the framework's ordered, growable array.
 // Indexes out of range throw std::out_of_range rather than corrupting memory.
+//
+// The array is one pointer: its size and capacity sit in a header before the
+// elements, and an empty array owns no block. Trees keep an array (or two)
+// in every node, most of them empty or short, so the empty case costs a
+// pointer and nothing more.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <new>
 #include <stdexcept>
 #include <utility>
-#include <vector>
 
 #include "platform/base/WinTypes.h"
 
@@ -12,61 +20,170 @@ template <class TYPE, class ARG_TYPE = const TYPE&>
 class CArray {
 public:
   CArray() = default;
-  virtual ~CArray() = default;
-  CArray(const CArray&) = default;
-  CArray& operator=(const CArray&) = default;
-  CArray(CArray&&) noexcept = default;
-  CArray& operator=(CArray&&) noexcept = default;
+  ~CArray() { Free(); }
+  CArray(const CArray& src) { Copy(src); }
+  CArray& operator=(const CArray& src) {
+    if (this != &src) Copy(src);
+    return *this;
+  }
+  CArray(CArray&& src) noexcept : m_p(src.m_p) { src.m_p = nullptr; }
+  CArray& operator=(CArray&& src) noexcept {
+    if (this != &src) {
+      Free();
+      std::swap(m_p, src.m_p);
+    }
+    return *this;
+  }
 
-  INT_PTR GetSize() const { return static_cast<INT_PTR>(m_data.size()); }
+  INT_PTR GetSize() const { return m_p ? Head()->size : 0; }
   INT_PTR GetCount() const { return GetSize(); }
   INT_PTR GetUpperBound() const { return GetSize() - 1; }
-  BOOL IsEmpty() const { return m_data.empty(); }
-  void SetSize(INT_PTR nNewSize, INT_PTR /*nGrowBy*/ = -1) { m_data.resize(static_cast<size_t>(nNewSize < 0 ? 0 : nNewSize)); }
-  void FreeExtra() { m_data.shrink_to_fit(); }
-  void RemoveAll() { m_data.clear(); }
+  BOOL IsEmpty() const { return GetSize() == 0; }
+  void SetSize(INT_PTR nNewSize, INT_PTR /*nGrowBy*/ = -1) {
+    size_t n = nNewSize < 0 ? 0 : static_cast<size_t>(nNewSize);
+    size_t old = Size();
+    if (n < old) {
+      std::destroy(m_p + n, m_p + old);
+    } else if (n > old) {
+      Reserve(n, n);
+      for (size_t i = old; i < n; ++i) new (m_p + i) TYPE();
+    }
+    if (m_p) Head()->size = n;
+  }
+  void FreeExtra() {
+    if (!m_p || Head()->size == Head()->capacity) return;
+    if (Head()->size == 0) return Free();
+    Reallocate(Head()->size);
+  }
+  void RemoveAll() {
+    if (!m_p) return;
+    std::destroy(m_p, m_p + Head()->size);
+    Head()->size = 0;
+  }
 
-  const TYPE& GetAt(INT_PTR i) const { return m_data.at(Index(i)); }
-  TYPE& GetAt(INT_PTR i) { return m_data.at(Index(i)); }
-  void SetAt(INT_PTR i, ARG_TYPE e) { m_data.at(Index(i)) = e; }
-  TYPE& ElementAt(INT_PTR i) { return m_data.at(Index(i)); }
-  const TYPE& ElementAt(INT_PTR i) const { return m_data.at(Index(i)); }
-  TYPE& operator[](INT_PTR i) { return m_data.at(Index(i)); }
-  const TYPE& operator[](INT_PTR i) const { return m_data.at(Index(i)); }
-  TYPE* GetData() { return m_data.data(); }
-  const TYPE* GetData() const { return m_data.data(); }
+  const TYPE& GetAt(INT_PTR i) const { return m_p[Index(i)]; }
+  TYPE& GetAt(INT_PTR i) { return m_p[Index(i)]; }
+  void SetAt(INT_PTR i, ARG_TYPE e) { m_p[Index(i)] = e; }
+  TYPE& ElementAt(INT_PTR i) { return m_p[Index(i)]; }
+  const TYPE& ElementAt(INT_PTR i) const { return m_p[Index(i)]; }
+  TYPE& operator[](INT_PTR i) { return m_p[Index(i)]; }
+  const TYPE& operator[](INT_PTR i) const { return m_p[Index(i)]; }
+  TYPE* GetData() { return m_p; }
+  const TYPE* GetData() const { return m_p; }
 
-  INT_PTR Add(ARG_TYPE e) { m_data.push_back(e); return GetSize() - 1; }
+  INT_PTR Add(ARG_TYPE e) {
+    size_t n = Size();
+    if (m_p && n < Head()->capacity) {
+      new (m_p + n) TYPE(e);
+    } else {
+      TYPE copy(e);  // e may be one of our own elements
+      Reserve(n + 1, Grown(n + 1));
+      new (m_p + n) TYPE(std::move(copy));
+    }
+    Head()->size = n + 1;
+    return static_cast<INT_PTR>(n);
+  }
   void SetAtGrow(INT_PTR i, ARG_TYPE e) {
     if (i < 0) throw std::out_of_range("CArray index");
-    if (i >= GetSize()) m_data.resize(static_cast<size_t>(i) + 1);
-    m_data[static_cast<size_t>(i)] = e;
+    if (i >= GetSize()) {
+      TYPE copy(e);
+      SetSize(i + 1);
+      m_p[i] = std::move(copy);
+      return;
+    }
+    m_p[i] = e;
   }
   INT_PTR Append(const CArray& src) {
     INT_PTR old = GetSize();
-    m_data.insert(m_data.end(), src.m_data.begin(), src.m_data.end());
+    if (&src == this) {
+      CArray copy(src);
+      return Append(copy);
+    }
+    size_t n = src.Size();
+    if (n == 0) return old;
+    Reserve(Size() + n, Grown(Size() + n));
+    std::uninitialized_copy(src.m_p, src.m_p + n, m_p + Size());
+    Head()->size += n;
     return old;
   }
-  void Copy(const CArray& src) { m_data = src.m_data; }
+  void Copy(const CArray& src) {
+    if (&src == this) return;
+    CArray fresh;
+    if (size_t n = src.Size()) {
+      fresh.Reserve(n, n);
+      std::uninitialized_copy(src.m_p, src.m_p + n, fresh.m_p);
+      fresh.Head()->size = n;
+    }
+    std::swap(m_p, fresh.m_p);
+  }
+  // The copies go to the end and are rotated into place.
   void InsertAt(INT_PTR i, ARG_TYPE e, INT_PTR nCount = 1) {
     if (i < 0 || nCount < 0) throw std::out_of_range("CArray index");
-    if (i > GetSize()) m_data.resize(static_cast<size_t>(i));
-    m_data.insert(m_data.begin() + i, static_cast<size_t>(nCount), e);
+    TYPE copy(e);
+    if (i > GetSize()) SetSize(i);
+    if (nCount == 0) return;
+    size_t old = Size(), n = static_cast<size_t>(nCount);
+    Reserve(old + n, Grown(old + n));
+    for (size_t k = 0; k < n; ++k) {
+      new (m_p + old + k) TYPE(copy);
+      Head()->size = old + k + 1;
+    }
+    std::rotate(m_p + i, m_p + old, m_p + old + n);
   }
   void RemoveAt(INT_PTR i, INT_PTR nCount = 1) {
     if (i < 0 || nCount < 0 || i + nCount > GetSize()) throw std::out_of_range("CArray index");
-    m_data.erase(m_data.begin() + i, m_data.begin() + i + nCount);
+    if (nCount == 0) return;
+    TYPE* end = std::move(m_p + i + nCount, m_p + Size(), m_p + i);
+    std::destroy(end, m_p + Size());
+    Head()->size -= static_cast<size_t>(nCount);
   }
 
-  typename std::vector<TYPE>::iterator begin() { return m_data.begin(); }
-  typename std::vector<TYPE>::iterator end() { return m_data.end(); }
-  typename std::vector<TYPE>::const_iterator begin() const { return m_data.begin(); }
-  typename std::vector<TYPE>::const_iterator end() const { return m_data.end(); }
+  TYPE* begin() { return m_p; }
+  TYPE* end() { return m_p + Size(); }
+  const TYPE* begin() const { return m_p; }
+  const TYPE* end() const { return m_p + Size(); }
 
 private:
-  static size_t Index(INT_PTR i) {
-    if (i < 0) throw std::out_of_range("CArray index");
+  struct Header {
+    size_t size;
+    size_t capacity;
+  };
+  Header* Head() const { return reinterpret_cast<Header*>(m_p) - 1; }
+  size_t Size() const { return m_p ? Head()->size : 0; }
+  size_t Index(INT_PTR i) const {
+    if (i < 0 || i >= GetSize()) throw std::out_of_range("CArray index");
     return static_cast<size_t>(i);
   }
-  std::vector<TYPE> m_data;
+  size_t Grown(size_t need) const {
+    size_t cap = m_p ? Head()->capacity : 0;
+    return std::max<size_t>(need, cap < 4 ? 4 : cap + cap / 2);
+  }
+  // Room for at least need elements; a new block gets capacity cap.
+  void Reserve(size_t need, size_t cap) {
+    if (m_p && Head()->capacity >= need) return;
+    Reallocate(cap);
+  }
+  void Reallocate(size_t cap) {
+    static_assert(alignof(TYPE) <= sizeof(Header), "elements follow a 16-byte header");
+    if (cap > (SIZE_MAX - sizeof(Header)) / sizeof(TYPE)) throw std::length_error("CArray too long");
+    Header* h = static_cast<Header*>(::operator new(sizeof(Header) + cap * sizeof(TYPE)));
+    TYPE* p = reinterpret_cast<TYPE*>(h + 1);
+    size_t n = Size();
+    if (m_p) {
+      std::uninitialized_move(m_p, m_p + n, p);
+      std::destroy(m_p, m_p + n);
+      ::operator delete(Head());
+    }
+    h->size = n;
+    h->capacity = cap;
+    m_p = p;
+  }
+  void Free() {
+    if (!m_p) return;
+    std::destroy(m_p, m_p + Head()->size);
+    ::operator delete(Head());
+    m_p = nullptr;
+  }
+
+  TYPE* m_p = nullptr;
 };

@@ -1,14 +1,22 @@
-// CString: the framework's counted wide string, over std::wstring.
+// CString: the framework's counted wide string.
 //
 // wchar_t is 32 bits here, so a CString holds UTF-32 code points where the
 // original held UTF-16 units; narrow text given to or taken from a CString is
 // UTF-8. Format() keeps the original's conversion letters: %s and %c take wide
 // arguments, %S and %C narrow ones, an 'l' length is 32 bits (LONG) and
 // %I64d/%lld are 64 bits.
+//
+// A CString is one pointer to its characters; a header before them holds the
+// length, the capacity and a reference count. Copies share the buffer and a
+// change first takes a private one, so copying a string (into an array, out
+// of a getter) costs no allocation; the empty string is one static buffer.
+// The count is atomic, so copies may be handed to other threads.
 #pragma once
 
+#include <atomic>
 #include <cstdarg>
 #include <string>
+#include <string_view>
 
 #include "platform/base/Utf8.h"
 #include "platform/base/WinTypes.h"
@@ -17,32 +25,35 @@
 
 class CString {
 public:
-  CString() = default;
-  CString(const CString&) = default;
-  CString(CString&&) noexcept = default;
-  CString(const wchar_t* s) : m_str(s ? s : L"") {}
-  CString(const wchar_t* s, int nLength) : m_str(s ? std::wstring(s, nLength > 0 ? nLength : 0) : std::wstring()) {}
+  CString() noexcept : m_psz(EmptyChars()) {}
+  CString(const CString& s) noexcept : m_psz(s.m_psz) { AddRef(); }
+  CString(CString&& s) noexcept : m_psz(s.m_psz) { s.m_psz = EmptyChars(); }
+  CString(const wchar_t* s);
+  CString(const wchar_t* s, int nLength);
   CString(const char* utf8);  // UTF-8
-  CString(wchar_t ch, int nRepeat = 1) : m_str(nRepeat > 0 ? nRepeat : 0, ch) {}
-  CString(const std::wstring& s) : m_str(s) {}
-  CString(std::wstring&& s) : m_str(std::move(s)) {}
+  CString(wchar_t ch, int nRepeat = 1);
+  CString(const std::wstring& s);
+  CString(std::wstring&& s) : CString(static_cast<const std::wstring&>(s)) {}
+  ~CString() { Release(); }
 
-  CString& operator=(const CString&) = default;
-  CString& operator=(CString&&) noexcept = default;
-  CString& operator=(const wchar_t* s) { m_str = s ? s : L""; return *this; }
+  CString& operator=(const CString& s) noexcept;
+  CString& operator=(CString&& s) noexcept;
+  CString& operator=(const wchar_t* s);
   CString& operator=(const char* utf8) { return *this = CString(utf8); }
-  CString& operator=(wchar_t ch) { m_str.assign(1, ch); return *this; }
+  CString& operator=(wchar_t ch) { Assign(&ch, 1); return *this; }
 
-  operator const wchar_t*() const { return m_str.c_str(); }
-  const wchar_t* GetString() const { return m_str.c_str(); }
-  const std::wstring& str() const { return m_str; }
+  operator const wchar_t*() const { return m_psz; }
+  const wchar_t* GetString() const { return m_psz; }
+  // A copy of the characters; view() reads them in place.
+  std::wstring str() const { return std::wstring(m_psz, static_cast<size_t>(GetLength())); }
+  std::wstring_view view() const { return std::wstring_view(m_psz, static_cast<size_t>(GetLength())); }
   std::string ToUtf8() const;
 
-  int GetLength() const { return static_cast<int>(m_str.size()); }
-  BOOL IsEmpty() const { return m_str.empty(); }
-  void Empty() { m_str.clear(); }
-  wchar_t GetAt(int i) const { return m_str.at(static_cast<size_t>(i)); }
-  void SetAt(int i, wchar_t ch) { m_str.at(static_cast<size_t>(i)) = ch; }
+  int GetLength() const { return Header()->length; }
+  BOOL IsEmpty() const { return GetLength() == 0; }
+  void Empty();
+  wchar_t GetAt(int i) const { return m_psz[CheckIndex(i)]; }
+  void SetAt(int i, wchar_t ch);
   wchar_t operator[](int i) const { return GetAt(i); }
 
   // A buffer of at least nMinLength characters plus the terminator; the
@@ -51,12 +62,12 @@ public:
   wchar_t* GetBufferSetLength(int nLength);
   void ReleaseBuffer(int nNewLength = -1);
 
-  CString& operator+=(const CString& s) { m_str += s.m_str; return *this; }
-  CString& operator+=(const wchar_t* s) { if (s) m_str += s; return *this; }
-  CString& operator+=(wchar_t ch) { m_str += ch; return *this; }
+  CString& operator+=(const CString& s) { Append(s.m_psz, s.GetLength()); return *this; }
+  CString& operator+=(const wchar_t* s);
+  CString& operator+=(wchar_t ch) { Append(&ch, 1); return *this; }
   void Append(const wchar_t* s) { *this += s; }
-  void Append(const wchar_t* s, int n) { if (s && n > 0) m_str.append(s, n); }
-  void AppendChar(wchar_t ch) { m_str += ch; }
+  void Append(const wchar_t* s, int n);
+  void AppendChar(wchar_t ch) { Append(&ch, 1); }
 
   int Compare(const wchar_t* s) const;
   int CompareNoCase(const wchar_t* s) const;
@@ -100,27 +111,61 @@ public:
   void FormatV(const wchar_t* fmt, va_list args);
   void AppendFormat(const wchar_t* fmt, ...);
 
-  friend CString operator+(const CString& a, const CString& b) { return CString(a.m_str + b.m_str); }
-  friend CString operator+(const CString& a, const wchar_t* b) { CString r(a); r += b; return r; }
-  friend CString operator+(const wchar_t* a, const CString& b) { CString r(a); r += b; return r; }
-  friend CString operator+(const CString& a, wchar_t b) { CString r(a); r += b; return r; }
-  friend CString operator+(wchar_t a, const CString& b) { CString r(a); r += b; return r; }
+  friend CString operator+(const CString& a, const CString& b) { return Concat(a.view(), b.view()); }
+  friend CString operator+(const CString& a, const wchar_t* b) { return Concat(a.view(), b ? b : L""); }
+  friend CString operator+(const wchar_t* a, const CString& b) { return Concat(a ? a : L"", b.view()); }
+  friend CString operator+(const CString& a, wchar_t b) { return Concat(a.view(), std::wstring_view(&b, 1)); }
+  friend CString operator+(wchar_t a, const CString& b) { return Concat(std::wstring_view(&a, 1), b.view()); }
 
-  friend bool operator==(const CString& a, const CString& b) { return a.m_str == b.m_str; }
+  friend bool operator==(const CString& a, const CString& b) { return a.m_psz == b.m_psz || a.view() == b.view(); }
   friend bool operator==(const CString& a, const wchar_t* b) { return a.Compare(b) == 0; }
   friend bool operator==(const wchar_t* a, const CString& b) { return b.Compare(a) == 0; }
   friend bool operator!=(const CString& a, const CString& b) { return !(a == b); }
   friend bool operator!=(const CString& a, const wchar_t* b) { return !(a == b); }
   friend bool operator!=(const wchar_t* a, const CString& b) { return !(b == a); }
-  friend bool operator<(const CString& a, const CString& b) { return a.m_str < b.m_str; }
+  friend bool operator<(const CString& a, const CString& b) { return a.view() < b.view(); }
+
+  // The buffer's header; the characters follow it.
+  struct Rep {
+    std::atomic<int> refs;
+    int length;
+    int capacity;
+  };
 
 private:
-  std::wstring m_str;
+  static wchar_t* EmptyChars();
+  static Rep* HeaderOf(wchar_t* p) { return reinterpret_cast<Rep*>(reinterpret_cast<char*>(p) - sizeof(Rep)); }
+  Rep* Header() const { return HeaderOf(m_psz); }
+  bool IsStaticEmpty() const { return m_psz == EmptyChars(); }
+  void AddRef() const {
+    if (!IsStaticEmpty()) Header()->refs.fetch_add(1, std::memory_order_relaxed);
+  }
+  // Drops this string's reference; the string is then empty.
+  void Release() {
+    if (!IsStaticEmpty()) ReleaseShared();
+  }
+  void ReleaseShared();
+  static wchar_t* Allocate(int capacity);
+  // Makes the buffer this string's own with room for n characters, keeping
+  // the first min(n, length) of them; the length is left to SetLength.
+  void Reserve(int n);
+  void SetLength(int n);
+  void Assign(const wchar_t* s, size_t n);
+  static CString Concat(std::wstring_view a, std::wstring_view b);
+  int CheckIndex(int i) const;
+
+  wchar_t* m_psz;
 };
 
+// The one buffer of every empty string: never counted, never freed.
+struct ZelEmptyStringRep {
+  CString::Rep rep;
+  wchar_t nul;
+};
+extern ZelEmptyStringRep g_zelEmptyString;
+inline wchar_t* CString::EmptyChars() { return &g_zelEmptyString.nul; }
+
 typedef CString CStringW;
-
-
 
 class CStringArray : public CArray<CString, const CString&> {
 public:
