@@ -6,8 +6,6 @@
 //
 //   bench_html [MB]     default 50
 #include <gumbo.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <ctime>
@@ -18,6 +16,7 @@
 #include <string>
 
 #include "ZELHtml.h"
+#include "support/Child.h"
 
 namespace {
 
@@ -80,12 +79,6 @@ std::string ReadAll(const std::string& path) {
   return s.str();
 }
 
-long PeakKB() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss;
-}
-
 double Seconds(double a, double b) { return b - a; }
 
 struct Result {
@@ -93,26 +86,15 @@ struct Result {
   double peakMB = 0;            // the child's own peak above its start
 };
 
-// Runs job in a child; it answers its seconds, passed back with its peak.
+// Runs job in its own child; it answers its seconds, passed back with the
+// child's peak above its start.
 template <class Job>
 Result InChild(Job job) {
-  int fd[2];
-  if (pipe(fd) != 0) std::exit(1);
-  pid_t pid = fork();
-  if (pid == 0) {
-    close(fd[0]);
-    long before = PeakKB();
-    Result r = job();
-    r.peakMB = (PeakKB() - before) / 1024.0;
-    if (write(fd[1], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) _exit(1);
-    _exit(0);
-  }
-  close(fd[1]);
-  Result r;
-  if (read(fd[0], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) std::fprintf(stderr, "bench child failed\n");
-  close(fd[0]);
-  waitpid(pid, nullptr, 0);
-  return r;
+  return zelbench::RunInChild<Result>([&](Result& r) {
+    long before = zelbench::PeakKB();
+    r = job();
+    r.peakMB = (zelbench::PeakKB() - before) / 1024.0;
+  });
 }
 
 }  // namespace
