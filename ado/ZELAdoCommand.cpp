@@ -1,5 +1,7 @@
 // ZELAdo: statements, the command with its parameters, transactions and
 // schema queries.
+#include <cwchar>
+
 #include "ZELAdo.h"
 #include "ZELAdoArray.h"
 #include "ZELAdoInternal.h"
@@ -52,8 +54,9 @@ int ZELAdo::AppendParam(const wchar_t* pszName, DataTypeEnum nType, ParameterDir
     _Command* pCommand = ZelAdoNeed(m_pCommand);
     // A parameter that does not make it into the collection is released
     // with this handle.
-    _ParameterPtr pParam =
-        pCommand->CreateParameter(_bstr_t(pszName ? pszName : L""), nType, nDirection, static_cast<LONG>(nSize), vValue);
+    const wchar_t* pszText = pszName ? pszName : L"";
+    _ParameterPtr pParam = pCommand->ZelCreateParameter(pszText, wcslen(pszText), nType, nDirection,
+                                                        static_cast<LONG>(nSize), vValue);
     ZelAdoNeed(pCommand->GetParameters())->Append(ZelAdoNeed(pParam));
   });
 }
@@ -108,7 +111,8 @@ int ZELAdo::ExecuteStoreProc(const wchar_t* pszProcedure) {
 int ZELAdo::ExecuteBindingQuery(const wchar_t* pszSQL) {
   return Guard(L"ZELAdo::ExecuteBindingQuery", 668, kCheckDisconnect, [&] {
     _Command* pCommand = ZelAdoNeed(m_pCommand);
-    pCommand->PutCommandText(_bstr_t(pszSQL ? pszSQL : L""));
+    const wchar_t* pszText = pszSQL ? pszSQL : L"";
+    pCommand->ZelPutCommandText(pszText, wcslen(pszText));
     TakeResult(*this, pCommand->Execute(NULL, NULL, adCmdText));
   });
 }

@@ -41,7 +41,8 @@ void _Command::PutActiveConnection(const _variant_t& connection) {
 }
 
 _ConnectionPtr _Command::GetActiveConnection() { return m_connection; }
-void _Command::PutCommandText(_bstr_t text) { m_text = zelado::Text(text); }
+void _Command::PutCommandText(_bstr_t text) { ZelPutCommandText(text, text.length()); }
+void _Command::ZelPutCommandText(const wchar_t* text, size_t length) { zelado::AssignText(m_text, text, length); }
 _bstr_t _Command::GetCommandText() { return _bstr_t(m_text.c_str()); }
 void _Command::PutCommandType(CommandTypeEnum type) { m_type = type; }
 CommandTypeEnum _Command::GetCommandType() { return m_type; }
@@ -53,8 +54,13 @@ ParametersPtr _Command::GetParameters() { return m_parameters; }
 
 _ParameterPtr _Command::CreateParameter(_bstr_t Name, DataTypeEnum Type, ParameterDirectionEnum Direction, long Size,
                                         const _variant_t& Value) {
+  return ZelCreateParameter(Name, Name.length(), Type, Direction, Size, Value);
+}
+
+_ParameterPtr _Command::ZelCreateParameter(const wchar_t* name, size_t length, DataTypeEnum Type,
+                                           ParameterDirectionEnum Direction, long Size, const _variant_t& Value) {
   _ParameterPtr p = m_parameters->ZelMake();
-  p->PutName(Name);
+  p->ZelPutName(name, length);
   p->PutType(Type);
   p->PutDirection(Direction);
   p->PutSize(Size);

@@ -15,6 +15,7 @@ struct _Command : IDispatch {
   void PutActiveConnection(const _variant_t& connection);
   _ConnectionPtr GetActiveConnection();
   void PutCommandText(_bstr_t text);
+  void ZelPutCommandText(const wchar_t* text, size_t length);  // keeps the room of the old text
   _bstr_t GetCommandText();
   void PutCommandType(CommandTypeEnum type);
   CommandTypeEnum GetCommandType();
@@ -26,6 +27,9 @@ struct _Command : IDispatch {
   ParametersPtr GetParameters();
   _ParameterPtr CreateParameter(_bstr_t Name, DataTypeEnum Type, ParameterDirectionEnum Direction, long Size,
                                 const _variant_t& Value = vtMissing);
+  // The same from a plain name, so a caller holding one makes no string for it.
+  _ParameterPtr ZelCreateParameter(const wchar_t* name, size_t length, DataTypeEnum Type,
+                                   ParameterDirectionEnum Direction, long Size, const _variant_t& Value);
 
   // Options: a CommandTypeEnum (adCmdText, adCmdStoredProc, adCmdTable),
   // possibly with adExecuteNoRecords; adCmdUnspecified takes the command

@@ -22,7 +22,8 @@ void _Parameter::ZelReset() {
 }
 
 _bstr_t _Parameter::GetName() { return _bstr_t(m_name.c_str()); }
-void _Parameter::PutName(_bstr_t name) { m_name = zelado::Text(name); }
+void _Parameter::PutName(_bstr_t name) { ZelPutName(name, name.length()); }
+void _Parameter::ZelPutName(const wchar_t* name, size_t length) { zelado::AssignText(m_name, name, length); }
 _variant_t _Parameter::GetValue() { return m_value; }
 void _Parameter::PutValue(const _variant_t& value) {
   m_value = value;

@@ -12,6 +12,7 @@ struct _Parameter : IDispatch {
 
   _bstr_t GetName();
   void PutName(_bstr_t name);
+  void ZelPutName(const wchar_t* name, size_t length);  // keeps the room of the old name
   _variant_t GetValue();
   void PutValue(const _variant_t& value);
   DataTypeEnum GetType();

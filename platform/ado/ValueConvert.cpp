@@ -230,4 +230,11 @@ std::wstring Text(const _bstr_t& text) {
   return p ? std::wstring(p, text.length()) : std::wstring();
 }
 
+void AssignText(std::wstring& to, const wchar_t* text, size_t length) {
+  if (text)
+    to.assign(text, length);
+  else
+    to.clear();
+}
+
 }  // namespace zelado

@@ -36,5 +36,7 @@ void PutCount(VARIANT* out, int64_t count);
 
 // The text of a string object, embedded NULs kept.
 std::wstring Text(const _bstr_t& text);
+// Replaces `to` in its own room (null text empties it), for names and texts set per row.
+void AssignText(std::wstring& to, const wchar_t* text, size_t length);
 
 }  // namespace zelado
