@@ -64,8 +64,7 @@ int ZELAdo::AppendParam(const wchar_t* pszName, DataTypeEnum nType, ParameterDir
 long ZELAdo::GetParamCount() { return ZelAdoNeed(ZelAdoNeed(m_pCommand)->GetParameters())->GetCount(); }
 
 void ZELAdo::ClearParam() {
-  ParametersPtr pParams = ZelAdoNeed(ZelAdoNeed(m_pCommand)->GetParameters());
-  for (long i = GetParamCount() - 1; i >= 0; i--) pParams->Delete(ZelAdoPositionKey(i));
+  ZelAdoNeed(ZelAdoNeed(m_pCommand)->GetParameters())->ZelClear();
 }
 
 int ZELAdo::GetParamValue(long nIndex, _variant_t& vValue) {

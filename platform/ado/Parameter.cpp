@@ -99,14 +99,26 @@ HRESULT Parameters::Delete(const _variant_t& Index) {
   _ParameterPtr gone = m_items[at];
   for (size_t i = at; i + 1 < m_items.size(); ++i) m_items[i] = m_items[i + 1];
   m_items.pop_back();
-  // A parameter no one else holds is kept to be made again: a command whose
-  // parameters are cleared and appended per row makes no object per row.
+  Retire(gone);
+  return S_OK;
+}
+
+void Parameters::ZelClear() {
+  while (!m_items.empty()) {
+    _ParameterPtr gone = m_items.back();
+    m_items.pop_back();
+    Retire(gone);
+  }
+}
+
+// A parameter no one else holds is kept to be made again: a command whose
+// parameters are cleared and appended per row makes no object per row.
+void Parameters::Retire(const _ParameterPtr& gone) {
   gone->AddRef();
   if (gone->Release() == 1 && m_spare.size() < kSpares) {
     gone->ZelReset();
     m_spare.push_back(gone);
   }
-  return S_OK;
 }
 
 _ParameterPtr Parameters::ZelMake() {

@@ -62,10 +62,13 @@ struct Parameters : IDispatch {
   // A new parameter for the command: one deleted from here that no one
   // else held, made like new, or a fresh one.
   _ParameterPtr ZelMake();
+  // Deletes every parameter, last first, as Delete would one by one.
+  void ZelClear();
 
 private:
   static constexpr size_t kSpares = 64;
   long IndexOf(const _variant_t& index);
+  void Retire(const _ParameterPtr& gone);
   std::vector<_ParameterPtr> m_items;
   std::vector<_ParameterPtr> m_spare;
 };
