@@ -1,1 +1,0 @@
-#include "platform/base/WinTypes.h"
