@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "ZELGF.h"
+#include "html/HtmlElementPool.h"
 #include "html/HtmlStringCache.h"
 #include "html/HtmlTokenizer.h"
 #include "html/HtmlTreeBuilder.h"
@@ -59,6 +60,15 @@ void ScanAttributes(const wchar_t* p, const wchar_t* end, Found&& found) {
 }
 
 }  // namespace
+
+void* ZELHtmlElement::operator new(size_t size) {
+  return size == sizeof(ZELHtmlElement) ? ZELHtmlElementPool::Allocate() : ::operator new(size);
+}
+
+void ZELHtmlElement::operator delete(void* p, size_t size) {
+  if (size == sizeof(ZELHtmlElement)) ZELHtmlElementPool::Free(p);
+  else ::operator delete(p);
+}
 
 ZELHtmlElement::ZELHtmlElement(ZELHtmlElement* pParent)
     : m_nType(ZELHTML_TEXT), m_pParent(pParent), m_nEndTagIndex(-1) {}

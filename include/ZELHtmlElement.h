@@ -20,12 +20,14 @@
 // - Nothing here recurses on the machine stack: a tree of any depth is
 //   parsed, searched, written and destroyed in loops.
 //
-// An element owns its children. Elements are not copyable.
+// An element owns its children. Elements are not copyable. Make them with
+// new and let their parent (or delete) free them.
 #pragma once
 
 #include "platform/mfc/Array.h"
 #include "platform/mfc/String.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -55,6 +57,11 @@ public:
   virtual ~ZELHtmlElement();
   ZELHtmlElement(const ZELHtmlElement&) = delete;
   ZELHtmlElement& operator=(const ZELHtmlElement&) = delete;
+
+  // Elements come from a pool of large blocks (a page is millions of
+  // them); a derived class of another size uses the general heap.
+  static void* operator new(size_t size);
+  static void operator delete(void* p, size_t size);
 
   // Makes this element the first tag of html and builds the rest below it.
   // Text before that tag is appended to the parent (dropped when there is
