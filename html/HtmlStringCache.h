@@ -32,5 +32,5 @@ private:
 
 // A string of [p, p + n): from the cache when there is one.
 inline CString ZelHtmlString(ZELHtmlStringCache* cache, const wchar_t* p, size_t n) {
-  return cache ? cache->Get(p, n) : CString(p, static_cast<int>(n));
+  return cache ? cache->Get(p, n) : CString::Packed(p, static_cast<int>(n));
 }

@@ -53,12 +53,17 @@ void ZELHtmlTreeBuilder::Close(ZELHtmlElement* pEnd) {
   }
   // Everything from the current element up to p leaves the open chain;
   // only the innermost becomes an empty tag, keeping its children.
-  for (ZELHtmlElement* e = m_pCurrent; e != p; e = e->m_pParent) Open(e, -1);
+  // Their child lists are complete now, so they move to exact blocks.
+  for (ZELHtmlElement* e = m_pCurrent; e != p; e = e->m_pParent) {
+    Open(e, -1);
+    e->m_arrChild.SetSizePacked(e->m_arrChild.GetSize());
+  }
   Open(p, -1);
   if (p != m_pCurrent) m_pCurrent->m_nType = ZELHTML_EMPTY_TAG;
   m_pCurrent = p;
   pEnd->m_pParent = p;
   p->m_nEndTagIndex = p->AddChild(pEnd, TRUE);
+  p->m_arrChild.SetSizePacked(p->m_arrChild.GetSize());
   if (p->m_pParent) m_pCurrent = p->m_pParent;
   else m_pSealed = p;
 }

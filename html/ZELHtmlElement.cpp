@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "ZELGF.h"
-#include "html/HtmlElementPool.h"
+#include "platform/base/SmallPool.h"
 #include "html/HtmlStringCache.h"
 #include "html/HtmlTokenizer.h"
 #include "html/HtmlTreeBuilder.h"
@@ -62,11 +62,11 @@ void ScanAttributes(const wchar_t* p, const wchar_t* end, Found&& found) {
 }  // namespace
 
 void* ZELHtmlElement::operator new(size_t size) {
-  return size == sizeof(ZELHtmlElement) ? ZELHtmlElementPool::Allocate() : ::operator new(size);
+  return size == sizeof(ZELHtmlElement) ? ZelPoolAlloc(size) : ::operator new(size);
 }
 
 void ZELHtmlElement::operator delete(void* p, size_t size) {
-  if (size == sizeof(ZELHtmlElement)) ZELHtmlElementPool::Free(p);
+  if (size == sizeof(ZELHtmlElement)) ZelPoolFree(p);
   else ::operator delete(p);
 }
 
@@ -157,7 +157,7 @@ void ZELHtmlElement::ParseAttributes(const wchar_t* p, const wchar_t* end, ZELHt
   INT_PTR n = m_arrAttribute.GetSize(), count = 0;
   ScanAttributes(p, end, [&count](const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*) { ++count; });
   if (!count) return;
-  m_arrAttribute.SetSize(n + count);
+  m_arrAttribute.SetSizePacked(n + count);
   std::wstring value;
   ScanAttributes(p, end, [&](const wchar_t* nb, const wchar_t* ne, const wchar_t* vb, const wchar_t* ve) {
     __ZEL_HTML_ATTRIBUTE& a = m_arrAttribute[n++];

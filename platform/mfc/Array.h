@@ -4,7 +4,8 @@
 // The array is one pointer: its size and capacity sit in a header before the
 // elements, and an empty array owns no block. Trees keep an array (or two)
 // in every node, most of them empty or short, so the empty case costs a
-// pointer and nothing more.
+// pointer and nothing more, and SetSizePacked puts a short array that will
+// not grow into an exact block of the small-block pool (SmallPool.h).
 #pragma once
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/base/SmallPool.h"
 #include "platform/base/WinTypes.h"
 
 template <class TYPE, class ARG_TYPE = const TYPE&>
@@ -51,9 +53,29 @@ public:
     if (m_p) Head()->size = n;
   }
   void FreeExtra() {
-    if (!m_p || Head()->size == Head()->capacity) return;
+    if (!m_p || Head()->size == Cap()) return;
     if (Head()->size == 0) return Free();
     Reallocate(Head()->size);
+  }
+  // Exactly n elements (kept, or made as by SetSize) in an exact block:
+  // from the small-block pool when it fits there. For arrays made by the
+  // million that seldom change; growing it later moves it to a heap block.
+  void SetSizePacked(INT_PTR nNewSize) {
+    size_t n = nNewSize < 0 ? 0 : static_cast<size_t>(nNewSize);
+    if (n == 0) return Free();
+    size_t keep = std::min(n, Size());
+    if (m_p && Head()->packed && n == Size()) return;
+    size_t bytes = sizeof(Header) + n * sizeof(TYPE);
+    bool pooled = bytes <= kZelPoolLargest && alignof(TYPE) <= 8;
+    Header* h = static_cast<Header*>(pooled ? ZelPoolAlloc(bytes) : ::operator new(bytes));
+    TYPE* p = reinterpret_cast<TYPE*>(h + 1);
+    if (m_p) std::uninitialized_move(m_p, m_p + keep, p);
+    for (size_t i = keep; i < n; ++i) new (p + i) TYPE();
+    Free();
+    h->size = n;
+    h->capacity = n;
+    h->packed = pooled;
+    m_p = p;
   }
   void RemoveAll() {
     if (!m_p) return;
@@ -73,7 +95,7 @@ public:
 
   INT_PTR Add(ARG_TYPE e) {
     size_t n = Size();
-    if (m_p && n < Head()->capacity) {
+    if (m_p && n < Cap()) {
       new (m_p + n) TYPE(e);
     } else {
       TYPE copy(e);  // e may be one of our own elements
@@ -146,8 +168,10 @@ public:
 private:
   struct Header {
     size_t size;
-    size_t capacity;
+    size_t capacity : 63;
+    size_t packed : 1;  // the block is from the small-block pool
   };
+  size_t Cap() const { return Head()->capacity; }
   Header* Head() const { return reinterpret_cast<Header*>(m_p) - 1; }
   size_t Size() const { return m_p ? Head()->size : 0; }
   size_t Index(INT_PTR i) const {
@@ -155,12 +179,12 @@ private:
     return static_cast<size_t>(i);
   }
   size_t Grown(size_t need) const {
-    size_t cap = m_p ? Head()->capacity : 0;
+    size_t cap = m_p ? Cap() : 0;
     return std::max<size_t>(need, cap < 4 ? 4 : cap + cap / 2);
   }
   // Room for at least need elements; a new block gets capacity cap.
   void Reserve(size_t need, size_t cap) {
-    if (m_p && Head()->capacity >= need) return;
+    if (m_p && Cap() >= need) return;
     Reallocate(cap);
   }
   void Reallocate(size_t cap) {
@@ -171,17 +195,18 @@ private:
     size_t n = Size();
     if (m_p) {
       std::uninitialized_move(m_p, m_p + n, p);
-      std::destroy(m_p, m_p + n);
-      ::operator delete(Head());
+      Free();
     }
     h->size = n;
     h->capacity = cap;
+    h->packed = 0;
     m_p = p;
   }
   void Free() {
     if (!m_p) return;
     std::destroy(m_p, m_p + Head()->size);
-    ::operator delete(Head());
+    if (Head()->packed) ZelPoolFree(Head());
+    else ::operator delete(Head());
     m_p = nullptr;
   }
 

@@ -10,6 +10,8 @@
 #include <new>
 #include <stdexcept>
 
+#include "platform/base/SmallPool.h"
+
 ZelEmptyStringRep g_zelEmptyString = {{{0}, 0, 0}, 0};
 static_assert(offsetof(ZelEmptyStringRep, nul) == sizeof(CString::Rep), "characters follow the header");
 
@@ -42,11 +44,27 @@ wchar_t* CString::Allocate(int capacity) {
   return chars;
 }
 
+CString CString::Packed(const wchar_t* s, int nLength) {
+  CString r;
+  if (!s || nLength <= 0) return r;
+  size_t bytes = sizeof(Rep) + (static_cast<size_t>(nLength) + 1) * sizeof(wchar_t);
+  if (bytes > kZelPoolLargest) return CString(s, nLength);
+  Rep* h = new (ZelPoolAlloc(bytes)) Rep;
+  h->refs.store(1, std::memory_order_relaxed);
+  h->capacity = -1;
+  r.m_psz = reinterpret_cast<wchar_t*>(h + 1);
+  std::wmemcpy(r.m_psz, s, static_cast<size_t>(nLength));
+  r.SetLength(nLength);
+  return r;
+}
+
 void CString::ReleaseShared() {
   Rep* r = Header();
   if (r->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+    bool packed = r->capacity < 0;
     r->~Rep();
-    std::free(r);
+    if (packed) ZelPoolFree(r);
+    else std::free(r);
   }
   m_psz = EmptyChars();
 }

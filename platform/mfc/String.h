@@ -36,6 +36,12 @@ public:
   CString(std::wstring&& s) : CString(static_cast<const std::wstring&>(s)) {}
   ~CString() { Release(); }
 
+  // An exact-size copy in a block of the small-block pool (SmallPool.h),
+  // for strings made by the million, such as the tokens of a parsed page.
+  // It reads and copies like any other; a change first moves it to a
+  // buffer of its own. Long texts get an ordinary buffer.
+  static CString Packed(const wchar_t* s, int nLength);
+
   CString& operator=(const CString& s) noexcept;
   CString& operator=(CString&& s) noexcept;
   CString& operator=(const wchar_t* s);
@@ -125,7 +131,8 @@ public:
   friend bool operator!=(const wchar_t* a, const CString& b) { return !(b == a); }
   friend bool operator<(const CString& a, const CString& b) { return a.view() < b.view(); }
 
-  // The buffer's header; the characters follow it.
+  // The buffer's header; the characters follow it. A packed buffer has no
+  // room to grow: its capacity reads -1, which also says whose it is.
   struct Rep {
     std::atomic<int> refs;
     int length;

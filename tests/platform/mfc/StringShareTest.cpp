@@ -28,12 +28,24 @@ TEST(CStringShare, EveryChangeLeavesTheCopyAlone) {
       [](CString& s) { s.Empty(); },
   };
   for (size_t i = 0; i < changes.size(); ++i) {
-    CString original(L"abcabc");
-    CString copy = original;
-    changes[i](copy);
-    EXPECT_EQ(original, L"abcabc") << "change " << i;
-    EXPECT_NE(copy, original) << "change " << i;
+    // A packed string has no room to spare: every change must move it.
+    for (const CString& original : {CString(L"abcabc"), CString::Packed(L"abcabc", 6)}) {
+      CString copy = original;
+      changes[i](copy);
+      EXPECT_EQ(original, L"abcabc") << "change " << i;
+      EXPECT_NE(copy, original) << "change " << i;
+    }
+    CString plain(L"abcabc"), packed = CString::Packed(L"abcabc", 6);
+    changes[i](plain);
+    changes[i](packed);
+    EXPECT_EQ(packed, plain) << "change " << i << " of a string nobody shares";
   }
+  // Texts too long for the pool are packed into an ordinary buffer.
+  std::wstring longText(1000, L'x');
+  CString big = CString::Packed(longText.data(), 1000);
+  big += L"y";
+  EXPECT_EQ(big.GetLength(), 1001);
+  EXPECT_TRUE(CString::Packed(L"abc", 0).IsEmpty());
 }
 
 TEST(CStringShare, OwnTextAsArgument) {
@@ -112,4 +124,22 @@ TEST(CArrayStorage, CopiesMovesAndGrowthKeepElements) {
   a = c;
   EXPECT_EQ(a.GetSize(), 10);
   EXPECT_THROW(a.GetAt(10), std::out_of_range);
+
+  // A packed array is exact; growing, shrinking or copying it keeps its
+  // elements, and a size too large for the pool still packs.
+  a.SetSizePacked(12);
+  EXPECT_EQ(a[9], L"end");
+  EXPECT_EQ(a[11], L"");
+  a.Add(L"more");
+  a.InsertAt(0, L"first");
+  EXPECT_EQ(a.GetSize(), 14);
+  EXPECT_EQ(a[10], L"end");
+  a.SetSizePacked(3);
+  CStringArray d(a);
+  d.SetSizePacked(100);
+  EXPECT_EQ(d[0], L"first");
+  EXPECT_EQ(d[99], L"");
+  d.SetSizePacked(0);
+  EXPECT_TRUE(d.IsEmpty());
+  EXPECT_EQ(a.GetSize(), 3);
 }

@@ -1,0 +1,153 @@
+#include "platform/base/SmallPool.h"
+
+#include <sys/mman.h>
+
+#include <cstdint>
+#include <mutex>
+#include <new>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define ZEL_POOL_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZEL_POOL_ASAN 1
+#endif
+#endif
+#ifdef ZEL_POOL_ASAN
+#include <sanitizer/asan_interface.h>
+#define ZEL_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
+#define ZEL_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
+#else
+#define ZEL_POISON(p, n) ((void)(p), (void)(n))
+#define ZEL_UNPOISON(p, n) ((void)(p), (void)(n))
+#endif
+
+namespace {
+
+const size_t kSpanBytes = size_t(2) << 20;
+const size_t kClasses = kZelPoolLargest / 8;
+
+struct FreeBlock {
+  FreeBlock* next;
+};
+
+// The head of a span; its blocks follow.
+struct Span {
+  Span* prev;  // in its class's list of spans with free blocks
+  Span* next;
+  FreeBlock* free;
+  char* bump;  // blocks from here on were never handed out
+  char* end;
+  size_t live;
+  size_t size;  // of each block
+  bool listed;
+};
+
+struct SizeClass {
+  Span* current = nullptr;  // where new blocks come from
+  Span* partial = nullptr;  // other spans with free blocks
+  size_t spans = 0;
+};
+
+struct Pool {
+  std::mutex lock;
+  SizeClass classes[kClasses];
+};
+
+Pool& ThePool() {
+  static Pool* pool = new Pool;  // never destroyed: blocks may outlive statics
+  return *pool;
+}
+
+Span* SpanOf(void* p) { return reinterpret_cast<Span*>(reinterpret_cast<uintptr_t>(p) & ~(kSpanBytes - 1)); }
+
+// Twice the size is mapped and trimmed to an aligned span.
+Span* NewSpan(size_t size, bool huge) {
+  void* raw = mmap(nullptr, 2 * kSpanBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) throw std::bad_alloc();
+  uintptr_t start = reinterpret_cast<uintptr_t>(raw);
+  uintptr_t aligned = (start + kSpanBytes - 1) & ~(kSpanBytes - 1);
+  if (aligned > start) munmap(raw, aligned - start);
+  if (uintptr_t tail = start + 2 * kSpanBytes - (aligned + kSpanBytes))
+    munmap(reinterpret_cast<void*>(aligned + kSpanBytes), tail);
+  if (huge) madvise(reinterpret_cast<void*>(aligned), kSpanBytes, MADV_HUGEPAGE);  // a hint only
+  Span* s = reinterpret_cast<Span*>(aligned);
+  *s = Span{nullptr, nullptr, nullptr, nullptr, nullptr, 0, size, false};
+  const size_t head = (sizeof(Span) + 63) & ~size_t(63);
+  s->bump = reinterpret_cast<char*>(aligned) + head;
+  s->end = s->bump + (kSpanBytes - head) / size * size;
+  ZEL_POISON(s->bump, static_cast<size_t>(s->end - s->bump));
+  return s;
+}
+
+void Unlist(SizeClass& c, Span* s) {
+  if (!s->listed) return;
+  (s->prev ? s->prev->next : c.partial) = s->next;
+  if (s->next) s->next->prev = s->prev;
+  s->listed = false;
+}
+
+void List(SizeClass& c, Span* s) {
+  if (s->listed) return;
+  s->prev = nullptr;
+  s->next = c.partial;
+  if (c.partial) c.partial->prev = s;
+  c.partial = s;
+  s->listed = true;
+}
+
+bool HasRoom(const Span* s) { return s->free || s->bump < s->end; }
+
+}  // namespace
+
+void* ZelPoolAlloc(size_t n) {
+  if (n == 0 || n > kZelPoolLargest) throw std::bad_alloc();
+  const size_t size = (n + 7) & ~size_t(7);
+  Pool& pool = ThePool();
+  std::lock_guard<std::mutex> hold(pool.lock);
+  SizeClass& c = pool.classes[size / 8 - 1];
+  Span* s = c.current;
+  if (!s || !HasRoom(s)) {
+    if (c.partial) {
+      s = c.partial;
+      Unlist(c, s);
+    } else {
+      s = NewSpan(size, c.spans > 0);
+      ++c.spans;
+    }
+    c.current = s;
+  }
+  void* p;
+  if (s->free) {
+    ZEL_UNPOISON(s->free, sizeof(FreeBlock));
+    p = s->free;
+    s->free = s->free->next;
+  } else {
+    p = s->bump;
+    s->bump += size;
+  }
+  ++s->live;
+  ZEL_UNPOISON(p, size);
+  return p;
+}
+
+void ZelPoolFree(void* p) {
+  if (!p) return;
+  Pool& pool = ThePool();
+  std::lock_guard<std::mutex> hold(pool.lock);
+  Span* s = SpanOf(p);
+  SizeClass& c = pool.classes[s->size / 8 - 1];
+  FreeBlock* f = static_cast<FreeBlock*>(p);
+  f->next = s->free;
+  s->free = f;
+  ZEL_POISON(p, s->size);
+  if (s == c.current) {
+    --s->live;
+  } else if (--s->live == 0) {
+    Unlist(c, s);
+    --c.spans;
+    munmap(s, kSpanBytes);
+  } else {
+    List(c, s);
+  }
+}
