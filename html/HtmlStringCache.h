@@ -12,7 +12,9 @@
 
 class ZELHtmlStringCache {
 public:
-  ZELHtmlStringCache();
+  // Sized for a text of that many characters: a short text gets a small
+  // table, so that parsing a snippet costs no more than the snippet.
+  explicit ZELHtmlStringCache(size_t nTextLength);
 
   // A string equal to [p, p + n); shared with earlier ones when it can be.
   CString Get(const wchar_t* p, size_t n);
@@ -25,8 +27,9 @@ private:
     uint32_t hash = 0;
     CString str;
   };
-  static const size_t kSlots = 8192;
+  static const size_t kMostSlots = 8192;
   static const size_t kLongest = 64;
+  size_t m_mask;
   std::unique_ptr<Slot[]> m_slots;
 };
 

@@ -2,7 +2,8 @@
 
 #include <cwctype>
 
-ZELHtmlTreeBuilder::ZELHtmlTreeBuilder(ZELHtmlElement* pStart) : m_pCurrent(pStart) {
+ZELHtmlTreeBuilder::ZELHtmlTreeBuilder(ZELHtmlElement* pStart, size_t nTextLength)
+    : m_pCurrent(pStart), m_cache(nTextLength) {
   for (ZELHtmlElement* e = pStart; e; e = e->m_pParent) Open(e, 1);
 }
 

@@ -13,8 +13,9 @@
 
 class ZELHtmlTreeBuilder {
 public:
-  // Tokens go below pStart; its ancestors can be closed by them too.
-  explicit ZELHtmlTreeBuilder(ZELHtmlElement* pStart);
+  // Tokens go below pStart; its ancestors can be closed by them too. The
+  // text's length (in characters, or a guess) sizes the string cache.
+  ZELHtmlTreeBuilder(ZELHtmlElement* pStart, size_t nTextLength);
   ZELHtmlTreeBuilder(const ZELHtmlTreeBuilder&) = delete;
   ZELHtmlTreeBuilder& operator=(const ZELHtmlTreeBuilder&) = delete;
 

@@ -1,6 +1,7 @@
 #include "ZELHtml.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,30 +52,38 @@ int ZELHtml::Open(const wchar_t* path) {
 int ZELHtml::ReadFile(const wchar_t* path, BOOL bBytes, ZELHtmlElement* pRoot) {
   CFile file;
   if (!path || !file.Open(path, CFile::modeRead | CFile::typeBinary)) return kFailed;
-  ZELHtmlTreeBuilder builder(pRoot);
+  // Blocks no larger than the file needs, so that a small page costs a
+  // small read; a length the file cannot tell (a pipe) gets the most.
+  ULONGLONG length = 0;
+  try {
+    length = file.GetLength();
+  } catch (CFileException* e) {
+    e->Delete();
+  }
+  const size_t kBlock = length ? static_cast<size_t>(std::min<ULONGLONG>(std::max<ULONGLONG>(length, 4096), 1u << 16)) : 1u << 16;
+  ZELHtmlTreeBuilder builder(pRoot, static_cast<size_t>(length));
   ZELHtmlTokenizer tokenizer;
   auto add = [&builder](const wchar_t* p, size_t n) { builder.Add(p, n); };
   // Room for a block and the start of a UTF-8 sequence the last one cut.
-  const size_t kBlock = 1 << 16;
-  std::vector<unsigned char> buf(kBlock + 4);
-  std::vector<wchar_t> chars(kBlock + 4);
+  std::unique_ptr<unsigned char[]> buf(new unsigned char[kBlock + 4]);
+  std::unique_ptr<wchar_t[]> chars(new wchar_t[kBlock + 4]);
   size_t carry = 0;
   try {
     for (;;) {
-      UINT n = file.Read(buf.data() + carry, kBlock);
+      UINT n = file.Read(buf.get() + carry, kBlock);
       if (n == 0) break;
       size_t have = carry + n, count = have;
       if (bBytes) {
-        std::copy(buf.begin(), buf.begin() + have, chars.begin());
+        std::copy(buf.get(), buf.get() + have, chars.get());
         carry = 0;
       } else {
         bool bInvalid = false;
-        size_t whole = ZelHtmlUtf8Prefix(buf.data(), have, &bInvalid, chars.data(), &count);
+        size_t whole = ZelHtmlUtf8Prefix(buf.get(), have, &bInvalid, chars.get(), &count);
         if (bInvalid) return kNotUtf8;
         carry = have - whole;
-        std::copy(buf.begin() + whole, buf.begin() + have, buf.begin());
+        std::copy(buf.get() + whole, buf.get() + have, buf.get());
       }
-      tokenizer.Feed(chars.data(), count, add);
+      tokenizer.Feed(chars.get(), count, add);
     }
   } catch (CFileException* e) {
     e->Delete();

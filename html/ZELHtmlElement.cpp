@@ -184,10 +184,11 @@ int ZELHtmlElement::SplitElement(const wchar_t* html, CStringArray& tokens) {
 }
 
 int ZELHtmlElement::AddChild_Html(const wchar_t* html) {
-  ZELHtmlTreeBuilder builder(this);
+  const size_t n = html ? std::wcslen(html) : 0;
+  ZELHtmlTreeBuilder builder(this, n);
   ZELHtmlTokenizer tokenizer;
   auto add = [&builder](const wchar_t* p, size_t n) { builder.Add(p, n); };
-  if (html) tokenizer.Feed(html, std::wcslen(html), add);
+  if (html) tokenizer.Feed(html, n, add);
   tokenizer.Finish(add);
   return builder.GetTokenCount();
 }
@@ -207,7 +208,7 @@ void ZELHtmlElement::Reparse(std::wstring text) {
     }
     SetFromToken(p, n, nullptr);
     if (m_nType != ZELHTML_TEXT) {
-      builder.emplace(this);
+      builder.emplace(this, text.size());
       return;
     }
     // Text before the first tag belongs before this element: the parent
