@@ -16,13 +16,20 @@ DWORD* LengthWord(BSTR b) { return reinterpret_cast<DWORD*>(reinterpret_cast<cha
 
 char* BlockOf(BSTR b) { return reinterpret_cast<char*>(b) - kHeader; }
 
-// Allocates room for `bytes` bytes of text plus the terminator; the text is
-// zeroed, so a NULL source gives a string of nulls as on Windows.
-BSTR AllocBytes(size_t bytes) {
+// Allocates room for `bytes` bytes of text plus the terminator. With
+// `zero` the text is zeroed, so a NULL source gives a string of nulls as on
+// Windows; otherwise the caller fills it, and only the header and the
+// terminator are written here.
+BSTR AllocBytes(size_t bytes, bool zero) {
   if (bytes > kMaxBytes) return nullptr;
-  char* block = static_cast<char*>(calloc(1, kHeader + bytes + 2 * sizeof(OLECHAR)));
+  size_t size = kHeader + bytes + 2 * sizeof(OLECHAR);
+  char* block = static_cast<char*>(zero ? calloc(1, size) : malloc(size));
   if (!block) return nullptr;
   BSTR b = reinterpret_cast<BSTR>(block + kHeader);
+  if (!zero) {
+    memset(block, 0, kHeader);
+    memset(block + kHeader + bytes, 0, 2 * sizeof(OLECHAR));
+  }
   *LengthWord(b) = static_cast<DWORD>(bytes);
   return b;
 }
@@ -35,13 +42,13 @@ BSTR SysAllocString(const OLECHAR* psz) {
 }
 
 BSTR SysAllocStringLen(const OLECHAR* strIn, UINT ui) {
-  BSTR b = AllocBytes(static_cast<size_t>(ui) * sizeof(OLECHAR));
+  BSTR b = AllocBytes(static_cast<size_t>(ui) * sizeof(OLECHAR), !strIn);
   if (b && strIn) memcpy(b, strIn, static_cast<size_t>(ui) * sizeof(OLECHAR));
   return b;
 }
 
 BSTR SysAllocStringByteLen(LPCSTR psz, UINT len) {
-  BSTR b = AllocBytes(len);
+  BSTR b = AllocBytes(len, !psz);
   if (b && psz) memcpy(b, psz, len);
   return b;
 }

@@ -192,12 +192,14 @@ int64_t SqliteSession::RunWrite(sqlite3_stmt* stmt) {
 
 void SqliteSession::Fetch(const std::wstring& table, const std::vector<Column>& columns, const int64_t* keys,
                           size_t count, std::vector<Row>& rows) {
-  rows.assign(count, Row());
-  if (count == 0) return;
-  std::unordered_map<int64_t, size_t> where;
+  if (count == 0) {
+    rows.clear();
+    return;
+  }
   int64_t lo = keys[0], hi = keys[0];
-  for (size_t i = 0; i < count; ++i) {
-    where[keys[i]] = i;
+  bool ascending = true;
+  for (size_t i = 1; i < count; ++i) {
+    ascending = ascending && keys[i] > keys[i - 1];
     lo = std::min(lo, keys[i]);
     hi = std::max(hi, keys[i]);
   }
@@ -205,6 +207,13 @@ void SqliteSession::Fetch(const std::wstring& table, const std::vector<Column>& 
   // Keys of a block are mostly neighbours: one range scan reads them all;
   // scattered keys are looked up one by one.
   bool range = static_cast<uint64_t>(hi - lo) <= 4 * count + 64;
+  if (range && ascending) {
+    FetchOrdered(select + " WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid", columns.size(), keys, count, rows);
+    return;
+  }
+  rows.assign(count, Row());
+  std::unordered_map<int64_t, size_t> where;
+  for (size_t i = 0; i < count; ++i) where[keys[i]] = i;
   sqlite3_stmt* stmt = Cached(select + (range ? " WHERE rowid BETWEEN ?1 AND ?2" : " WHERE rowid = ?1"));
   auto readAll = [&]() {
     int rc;
@@ -215,9 +224,7 @@ void SqliteSession::Fetch(const std::wstring& table, const std::vector<Column>& 
       r.resize(columns.size());
       for (size_t c = 0; c < columns.size(); ++c) ReadInto(stmt, static_cast<int>(c) + 1, r[c]);
     }
-    std::string message = sqlite3_errmsg(m_db->handle);
-    sqlite3_reset(stmt);
-    if (rc != SQLITE_DONE) RaiseMessage(rc, message);
+    Finish(stmt, rc);
   };
   if (range) {
     sqlite3_bind_int64(stmt, 1, lo);
@@ -229,6 +236,36 @@ void SqliteSession::Fetch(const std::wstring& table, const std::vector<Column>& 
       readAll();
     }
   }
+}
+
+// Keys in rising order, read by one scan in rowid order that walks beside
+// them: no lookup per row, and the rows (their values' room too) of the
+// last block are filled again rather than made anew.
+void SqliteSession::FetchOrdered(const std::string& sql, size_t columns, const int64_t* keys, size_t count,
+                                 std::vector<Row>& rows) {
+  sqlite3_stmt* stmt = Cached(sql);
+  sqlite3_bind_int64(stmt, 1, keys[0]);
+  sqlite3_bind_int64(stmt, 2, keys[count - 1]);
+  rows.resize(count);
+  size_t next = 0;
+  int rc;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    int64_t key = sqlite3_column_int64(stmt, 0);
+    while (next < count && keys[next] < key) rows[next++].clear();  // no longer there
+    if (next == count || keys[next] != key) continue;              // a row the keyset never had
+    Row& r = rows[next++];
+    r.resize(columns);
+    for (size_t c = 0; c < columns; ++c) ReadInto(stmt, static_cast<int>(c) + 1, r[c]);
+  }
+  while (next < count) rows[next++].clear();
+  Finish(stmt, rc);
+}
+
+// Ends a read of a cached statement, raising the engine's failure if it stopped on one.
+void SqliteSession::Finish(sqlite3_stmt* stmt, int rc) {
+  std::string message = rc == SQLITE_DONE ? std::string() : sqlite3_errmsg(m_db->handle);
+  sqlite3_reset(stmt);
+  if (rc != SQLITE_DONE) RaiseMessage(rc, message);
 }
 
 int64_t SqliteSession::InsertRow(const std::wstring& table, const std::vector<std::wstring>& columns,

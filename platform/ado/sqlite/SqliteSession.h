@@ -40,6 +40,9 @@ public:
 private:
   // A prepared statement kept for the life of the session, reset and unbound.
   sqlite3_stmt* Cached(const std::string& sql);
+  void FetchOrdered(const std::string& sql, size_t columns, const int64_t* keys, size_t count,
+                    std::vector<Row>& rows);
+  void Finish(sqlite3_stmt* stmt, int rc);
   // Steps a cached write statement to its end; answers the rows it changed.
   int64_t RunWrite(sqlite3_stmt* stmt);
   // The statement with the table's rowid put first, or none when the rows
