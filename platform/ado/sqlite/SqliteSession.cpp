@@ -38,6 +38,57 @@ const char* Keyword(const char* p, const char* end, const char* word) {
   return p + n;
 }
 
+// Past one token: a quoted name or text, a word, or one other character.
+const char* TokenEnd(const char* p, const char* end) {
+  char close = *p == '[' ? ']' : *p;
+  if (close == '\'' || close == '"' || close == '`' || close == ']') {
+    for (++p; p < end; ++p) {
+      if (*p != close) continue;
+      if (close != ']' && p + 1 < end && p[1] == close) {
+        ++p;  // a doubled quote stands for itself
+        continue;
+      }
+      return p + 1;
+    }
+    return end;
+  }
+  const char* q = p;
+  while (q < end && (std::isalnum((unsigned char)*q) || *q == '_' || *q == '$' || (unsigned char)*q >= 0x80)) ++q;
+  return q > p ? q : p + 1;
+}
+
+// "SELECT rowid FROM" and what follows the column list (from `p`, past
+// SELECT) when what follows is one table with at most a filter: the rows
+// of such a statement come in the same order when the columns are left
+// out. Anything else (a join, grouping, ordering, a limit, a compound or a
+// sub-select) answers false.
+bool KeysOnlyText(const char* p, const char* end, std::string& out) {
+  static const char* const kOther[] = {"SELECT", "GROUP", "HAVING", "WINDOW", "ORDER",  "LIMIT", "OFFSET",
+                                       "UNION",  "INTERSECT", "EXCEPT", "VALUES", "JOIN", "OVER"};
+  const char* from = nullptr;
+  int depth = 0;
+  while ((p = SkipBlank(p, end)) < end) {
+    const char* token = p;
+    p = TokenEnd(p, end);
+    if (*token == '(') {
+      if (!from) return false;  // an expression among the columns
+      ++depth;
+    } else if (*token == ')') {
+      --depth;
+    } else if (*token == ',' && from && depth == 0) {
+      return false;
+    } else if (!from) {
+      if (Keyword(token, p, "FROM")) from = p;
+    } else {
+      for (const char* word : kOther)
+        if (Keyword(token, p, word)) return false;
+    }
+  }
+  if (!from) return false;
+  out = "SELECT rowid FROM" + std::string(from, end);
+  return true;
+}
+
 std::string ColumnList(const std::vector<Column>& columns) {
   std::string s;
   for (const Column& c : columns) s += ", " + QuoteName(c.baseColumn);
@@ -80,7 +131,7 @@ Capabilities SqliteSession::GetCapabilities() const {
   return c;
 }
 
-StmtPtr SqliteSession::Keyed(sqlite3_stmt* stmt, const char* text, std::wstring& table) {
+StmtPtr SqliteSession::Keyed(sqlite3_stmt* stmt, const char* text, std::wstring& table, std::string& keysOnly) {
   int n = sqlite3_column_count(stmt);
   if (n == 0) return nullptr;
   const char* first = sqlite3_column_table_name(stmt, 0);
@@ -105,6 +156,7 @@ StmtPtr SqliteSession::Keyed(sqlite3_stmt* stmt, const char* text, std::wstring&
   const char* keyTable = sqlite3_column_table_name(raw, 0);
   if (sqlite3_column_count(raw) != n + 1 || !keyTable || std::strcmp(keyTable, first) != 0) return nullptr;
   table = Wide(first);
+  if (sqlite3_bind_parameter_count(stmt) != 0 || !KeysOnlyText(p, end, keysOnly)) keysOnly.clear();
   return out;
 }
 
@@ -157,11 +209,13 @@ std::unique_ptr<RowStream> SqliteSession::Execute(const std::wstring& text, cons
     StmtPtr stmt(raw);
     if (last) last->Drain();  // an earlier statement of the text runs to its end
     std::wstring table;
+    std::string keysOnly;
     if (keyed && SkipBlank(p, end) == end) {
       std::string one(start, p);
-      if (StmtPtr k = Keyed(raw, one.c_str(), table)) stmt = std::move(k);
+      if (StmtPtr k = Keyed(raw, one.c_str(), table, keysOnly)) stmt = std::move(k);
     }
     last = Start(std::move(stmt), params, used, table, changed);
+    last->KeysBy(std::move(keysOnly));
     ++statements;
   }
   if (used < params.size()) Raise(ErrorKind::InvalidArgument, L"more values were given than the statement has ? markers");

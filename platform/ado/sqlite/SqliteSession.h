@@ -47,7 +47,9 @@ private:
   int64_t RunWrite(sqlite3_stmt* stmt);
   // The statement with the table's rowid put first, or none when the rows
   // of `stmt` are not all one table's.
-  StmtPtr Keyed(sqlite3_stmt* stmt, const char* text, std::wstring& table);
+  // `keysOnly` takes a statement reading the same rows' keys alone, in the
+  // same order, when one can be made from the text (empty otherwise).
+  StmtPtr Keyed(sqlite3_stmt* stmt, const char* text, std::wstring& table, std::string& keysOnly);
   void Exec(const std::string& sql);
   // Binds the values from `used` on and takes the first step.
   std::unique_ptr<Rows> Start(StmtPtr stmt, const std::vector<Value>& params, size_t& used,
