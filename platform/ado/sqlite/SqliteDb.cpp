@@ -116,7 +116,8 @@ void ReadInto(sqlite3_stmt* stmt, int column, Value& out) {
     case SQLITE_TEXT: {
       const char* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
       out.kind = Value::Text;
-      out.bytes.assign(p ? p : "", sqlite3_value_bytes(v));
+      out.bytes.clear();  // then an append into the room kept: cheaper than assign
+      out.bytes.append(p ? p : "", sqlite3_value_bytes(v));
       break;
     }
     case SQLITE_BLOB: {

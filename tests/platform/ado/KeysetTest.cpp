@@ -9,18 +9,20 @@ using namespace adotest;
 
 namespace {
 
+// n runs against the rowid, and has an index that could carry the keys
+// alone in its own order; that order and the rowid's begin on the same row.
+const wchar_t* const kTable[] = {
+    L"CREATE TABLE t(id INTEGER PRIMARY KEY, name TEXT, n INTEGER, \"from\" TEXT)",
+    L"CREATE INDEX t_n ON t(n)",
+    L"WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 1500) "
+    L"INSERT INTO t SELECT i * 2, 'r' || i, iif(i = 1, -1, (1500 - i) % 700), 'f' || (i % 3) FROM s",
+};
+
 class Keysets : public AdoTest {
 protected:
   void SetUp() override {
     AdoTest::SetUp();
-    // n runs against the rowid, and has an index that could carry the keys
-    // alone in its own order; that order and the rowid's begin on the same row.
-    Exec(m_conn, L"CREATE TABLE t(id INTEGER PRIMARY KEY, name TEXT, n INTEGER, \"from\" TEXT)");
-    Exec(m_conn, L"CREATE INDEX t_n ON t(n)");
-    m_conn->BeginTrans();
-    Exec(m_conn, L"WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 1500) "
-                 L"INSERT INTO t SELECT i * 2, 'r' || i, iif(i = 1, -1, (1500 - i) % 700), 'f' || (i % 3) FROM s");
-    m_conn->CommitTrans();
+    for (const wchar_t* sql : kTable) Exec(m_conn, sql);
   }
 
   // Every value of every row, in cursor order.
