@@ -109,12 +109,13 @@ TEST(Bstr, ReusedBlocksComeBackEmptyAndSized) {
     SysFreeString(bytes);
   }
   // Many alive at once, freed in another order, then taken again.
+  auto text = [](size_t i) { return (std::to_wstring(i * 7919) + L"......").substr(0, 6); };
   std::vector<BSTR> held;
-  for (int i = 0; i < 200; ++i) held.push_back(SysAllocStringLen(std::to_wstring(i * 7919).c_str(), 6));
+  for (size_t i = 0; i < 200; ++i) held.push_back(SysAllocStringLen(text(i).c_str(), 6));
   for (size_t i = 0; i < held.size(); i += 2) SysFreeString(held[i]);
   for (size_t i = 0; i < held.size(); i += 2) held[i] = SysAllocString(L"again");
   for (size_t i = 0; i < held.size(); ++i) {
-    std::wstring want = i % 2 ? std::to_wstring(i * 7919).substr(0, 6) : L"again";
+    std::wstring want = i % 2 ? text(i) : L"again";
     EXPECT_EQ(std::wstring(held[i], SysStringLen(held[i])), want);
     SysFreeString(held[i]);
   }
