@@ -14,8 +14,8 @@ namespace {
 const wchar_t* const kTable[] = {
     L"CREATE TABLE t(id INTEGER PRIMARY KEY, name TEXT, n INTEGER, \"from\" TEXT)",
     L"CREATE INDEX t_n ON t(n)",
-    L"WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 1500) "
-    L"INSERT INTO t SELECT i * 2, 'r' || i, iif(i = 1, -1, (1500 - i) % 700), 'f' || (i % 3) FROM s",
+    (L"WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 1500) "
+     L"INSERT INTO t SELECT i * 2, 'r' || i, iif(i = 1, -1, (1500 - i) % 700), 'f' || (i % 3) FROM s"),
 };
 
 class Keysets : public AdoTest {
