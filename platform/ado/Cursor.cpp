@@ -123,7 +123,8 @@ public:
   Keyset(RowStream& rows, SessionGetter session)
       : m_session(std::move(session)), m_table(rows.Table()), m_columns(rows.Columns()) {
     // No shrink_to_fit: copying a large key list costs as much as the key
-    // scan itself, while the spare room past the last key is never touched.
+    // scan itself, while the spare room of a large list, past the last key,
+    // is never touched and so takes address space rather than memory.
     rows.Keys(m_keys);
     m_hasKeys = true;
   }
