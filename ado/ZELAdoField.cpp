@@ -78,9 +78,9 @@ int ZELAdo::GetFieldValue(_variant_t vKey, _variant_t& vValue) {
 
 // The recordset's collection read is the field's value without a field
 // object in between: this runs once per field per row.
-int ZELAdo::ReadField(const _variant_t& vKey, _variant_t& vValue) {
+int ZELAdo::ReadField(const VARIANT& vKey, _variant_t& vValue) {
   return Guard(L"ZELAdo::GetFieldValue", 1117, kNoAction,
-               [&] { vValue = ZelAdoNeed(m_pRecordset)->GetCollect(vKey); });
+               [&] { ZelAdoNeed(m_pRecordset)->ZelCollectInto(vKey, vValue); });
 }
 
 // ---- typed readers and writers: a key, then a conversion ---------------------------
@@ -117,7 +117,12 @@ _variant_t Written(const DECIMAL& dec) { return _variant_t(dec); }
 _variant_t Written(const COleDateTime& dt) { return _variant_t(static_cast<double>(dt.m_dt)); }
 }  // namespace
 
-int ZELAdo::GetFieldValueByIndex(long nIndex, _variant_t& v) { return ReadField(ZelAdoPositionKey(nIndex), v); }
+int ZELAdo::GetFieldValueByIndex(long nIndex, _variant_t& v) {
+  VARIANT key{};  // a position owns nothing: no variant to make and clear per read
+  key.vt = VT_I4;
+  key.lVal = static_cast<LONG>(nIndex);
+  return ReadField(key, v);
+}
 int ZELAdo::GetFieldValueByIndex(long nIndex, CString& s) { return ReadAs(*this, ZelAdoPositionKey(nIndex), s); }
 int ZELAdo::GetFieldValueByIndex(long nIndex, long& n) { return ReadAs(*this, ZelAdoPositionKey(nIndex), n); }
 int ZELAdo::GetFieldValueByIndex(long nIndex, double& d) { return ReadAs(*this, ZelAdoPositionKey(nIndex), d); }

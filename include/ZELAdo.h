@@ -180,7 +180,7 @@ private:
   FieldPtr GetField(const _variant_t& vKey);
   // The value of a field of the current record into vValue, which a failed
   // read leaves as it was; reported as GetFieldValue reports.
-  int ReadField(const _variant_t& vKey, _variant_t& vValue);
+  int ReadField(const VARIANT& vKey, _variant_t& vValue);
   FieldPtr BlobField(const _variant_t& vKey);
 
   _ConnectionPtr m_pConnection;

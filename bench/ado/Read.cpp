@@ -1,7 +1,9 @@
 // Reads 1,000,000 rows of 5 columns with MoveNext and GetFieldValueByIndex,
 // beside a plain sqlite3_step loop reading the same rows into the same
 // kinds of values. Built twice: forward-only (ado_read) and keyset
-// (ado_read_keyset).
+// (ado_read_keyset). `bench_ado_read [rows]` takes another row count (a
+// small one for instruction counts under callgrind).
+#include <cstdlib>
 #include <filesystem>
 
 #include "AdoBench.h"
@@ -16,13 +18,14 @@ static const CursorTypeEnum kCursor = adOpenForwardOnly;
 
 namespace {
 
-void Fill(const std::string& path) {
+void Fill(const std::string& path, long rows) {
   sqlite3* db = nullptr;
   sqlite3_open(path.c_str(), &db);
   adobench::Exec(db, "CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT, price REAL, qty INTEGER, note TEXT)");
-  adobench::Exec(db,
-                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000000) "
-                 "INSERT INTO t SELECT i, 'item ' || i, i * 0.25, i % 97, 'note of row ' || i FROM n");
+  std::string fill = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                     std::to_string(rows) +
+                     ") INSERT INTO t SELECT i, 'item ' || i, i * 0.25, i % 97, 'note of row ' || i FROM n";
+  adobench::Exec(db, fill.c_str());
   sqlite3_close(db);
 }
 
@@ -72,10 +75,12 @@ void Peer(const std::string& path, adobench::Result& r) {
 }
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  long rows = argc > 1 ? std::atol(argv[1]) : 1000000;
+  if (rows < 1) rows = 1000000;
   std::string dir = adobench::ScratchDir();
   std::string path = dir + "/read.db";
-  Fill(path);
+  Fill(path, rows);
   adobench::Result ours = adobench::InChild([&](adobench::Result& r) { Ours(path, r); });
   adobench::Result peer = adobench::InChild([&](adobench::Result& r) { Peer(path, r); });
   std::filesystem::remove_all(dir);

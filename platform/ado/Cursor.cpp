@@ -122,9 +122,10 @@ class Keyset : public List {
 public:
   Keyset(RowStream& rows, SessionGetter session)
       : m_session(std::move(session)), m_table(rows.Table()), m_columns(rows.Columns()) {
-    int64_t key;
-    while (rows.Next(nullptr, &key)) m_keys.push_back(key);
-    m_keys.shrink_to_fit();
+    // No shrink_to_fit: copying a large key list costs as much as the key
+    // scan itself, while the spare room of a large list, past the last key,
+    // is never touched and so takes address space rather than memory.
+    rows.Keys(m_keys);
     m_hasKeys = true;
   }
   const Row& Current() override {

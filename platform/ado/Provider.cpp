@@ -5,6 +5,11 @@
 
 namespace zelado {
 
+void RowStream::Keys(std::vector<int64_t>& keys) {
+  int64_t key = 0;
+  while (Next(nullptr, &key)) keys.push_back(key);
+}
+
 std::unique_ptr<RowStream> Session::ExecuteProcedure(const std::wstring& name, std::vector<EngineParam>&) {
   Raise(ErrorKind::NotAvailable, L"stored procedures are not available with this engine ('" + name + L"')");
 }

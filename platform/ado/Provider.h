@@ -59,6 +59,10 @@ public:
   // The next row into `row` (sized to the columns; NULL to skip the
   // values), or false at the end. A keyed stream also gives each row's key.
   virtual bool Next(Row* row, int64_t* key) = 0;
+  // The keys of the rows not read yet, in order, appended to `keys`; the
+  // stream is at its end after. An engine may find them more cheaply than
+  // by reading each row.
+  virtual void Keys(std::vector<int64_t>& keys);
   // The one table every row comes from, empty when the rows are not a single
   // table's; Keyed() tells whether Next gives keys to fetch and write by.
   virtual const std::wstring& Table() const = 0;

@@ -148,8 +148,14 @@ FieldsPtr _Recordset::GetFields() {
 // What GetFields()->GetItem(Index)->GetValue() answers, with the same
 // checks, without handing out a field object: a read per field per row.
 _variant_t _Recordset::GetCollect(const _variant_t& Index) {
+  _variant_t v;
+  ZelCollectInto(Index, v);
+  return v;
+}
+
+void _Recordset::ZelCollectInto(const VARIANT& Index, VARIANT& value) {
   long i = m_state->FieldIndex(Index);
-  return zelado::ToVariant(m_state->Cell(i), m_state->columns[i].type);
+  zelado::ToVariant(m_state->Cell(i), m_state->columns[i].type, value);
 }
 
 void _Recordset::PutCollect(const _variant_t& Index, const _variant_t& value) {

@@ -36,6 +36,9 @@ struct _Recordset : IDispatch {
 
   FieldsPtr GetFields();
   _variant_t GetCollect(const _variant_t& Index);
+  // GetCollect into the caller's variant, whose old value goes only once
+  // the new one is made: a read per field per row.
+  void ZelCollectInto(const VARIANT& Index, VARIANT& value);
   void PutCollect(const _variant_t& Index, const _variant_t& value);
 
   HRESULT AddNew(const _variant_t& FieldList = vtMissing, const _variant_t& Values = vtMissing);

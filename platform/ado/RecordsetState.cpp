@@ -5,19 +5,19 @@
 
 namespace zelado {
 
-void RecordsetState::RequireOpen() const {
-  if (!Open()) Raise(ErrorKind::ObjectClosed, L"operation is not allowed when the recordset is closed");
+void RecordsetState::RaiseClosed() {
+  Raise(ErrorKind::ObjectClosed, L"operation is not allowed when the recordset is closed");
 }
+
+void RecordsetState::RaiseNoColumn() { Raise(ErrorKind::ItemNotFound, L"the field is no longer in the recordset"); }
 
 Session& RecordsetState::Engine() {
   if (!connection) Raise(ErrorKind::InvalidConnection, L"the recordset has no connection");
   return connection->ZelSession();
 }
 
-long RecordsetState::FieldIndex(const VARIANT& index) const {
-  RequireOpen();
+long RecordsetState::FieldIndexOf(const VARIANT& index) const {
   long n = static_cast<long>(columns.size());
-  if (index.vt == VT_I4 && index.lVal >= 0 && index.lVal < n) return index.lVal;  // the usual key, at no cost
   if (index.vt == VT_I2 && index.iVal >= 0 && index.iVal < n) return index.iVal;
   _variant_t v(index);
   if (v.vt == (VT_BYREF | VT_VARIANT) && v.pvarVal) v = *v.pvarVal;
@@ -34,21 +34,6 @@ long RecordsetState::FieldIndex(const VARIANT& index) const {
     Raise(ErrorKind::ItemNotFound, L"item cannot be found in the collection: there is no field at position " +
                                        std::to_wstring(at.lVal));
   return at.lVal;
-}
-
-const Column& RecordsetState::ColumnOf(long field) const {
-  RequireOpen();
-  // A field object kept from before the recordset was opened again may
-  // name a column the new rows do not have.
-  if (field < 0 || field >= static_cast<long>(columns.size()))
-    Raise(ErrorKind::ItemNotFound, L"the field is no longer in the recordset");
-  return columns[field];
-}
-
-const Value& RecordsetState::Cell(long field) {
-  ColumnOf(field);
-  if (edit != adEditNone) return editRow[field];
-  return cursor->Current()[field];
 }
 
 void RecordsetState::RequireWritable() const {

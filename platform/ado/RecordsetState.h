@@ -26,15 +26,33 @@ struct RecordsetState {
   long chunkField = -1;  // GetChunk's field and how far it has read
   size_t chunkOffset = 0;
 
+  // These four run once or more per field read: inline, their failures not.
   bool Open() const { return cursor != nullptr; }
-  void RequireOpen() const;
+  void RequireOpen() const {
+    if (!Open()) RaiseClosed();
+  }
   Session& Engine();
   // Position or name (without regard to case) of a field; ItemNotFound otherwise.
-  long FieldIndex(const VARIANT& index) const;
+  long FieldIndex(const VARIANT& index) const {
+    RequireOpen();
+    long n = static_cast<long>(columns.size());
+    if (index.vt == VT_I4 && index.lVal >= 0 && index.lVal < n) return index.lVal;  // the usual key, at no cost
+    return FieldIndexOf(index);
+  }
   // The column of a field position; ItemNotFound when out of range.
-  const Column& ColumnOf(long field) const;
+  const Column& ColumnOf(long field) const {
+    RequireOpen();
+    // A field object kept from before the recordset was opened again may
+    // name a column the new rows do not have.
+    if (field < 0 || field >= static_cast<long>(columns.size())) RaiseNoColumn();
+    return columns[field];
+  }
   // The value a field reads now: the edit buffer's while editing.
-  const Value& Cell(long field);
+  const Value& Cell(long field) {
+    ColumnOf(field);
+    if (edit != adEditNone) return editRow[field];
+    return cursor->Current()[field];
+  }
 
   void Put(long field, Value value);
   void AddNew();
@@ -46,6 +64,9 @@ struct RecordsetState {
   void Close();
 
 private:
+  [[noreturn]] static void RaiseClosed();
+  [[noreturn]] static void RaiseNoColumn();
+  long FieldIndexOf(const VARIANT& index) const;  // every key but an in-range position
   void RequireWritable() const;
   void BeginEdit();
   void EndEdit();

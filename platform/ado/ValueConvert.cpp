@@ -1,6 +1,10 @@
 #include "platform/ado/ValueConvert.h"
 
 #include <cstring>
+#include <cwchar>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace zelado {
 
@@ -23,25 +27,55 @@ bool IsTextType(DataTypeEnum t) {
          t == adLongVarWChar;
 }
 
-// Fills v (empty) with text; most text read is ASCII, widened in place
-// in one allocation.
-void PutText(const std::string& utf8, _variant_t& v) {
+// Widens ASCII bytes into wide characters as far as they are ASCII;
+// answers how many were, 16 at a time where the processor allows.
+size_t WidenAscii(const unsigned char* p, size_t n, OLECHAR* out) {
+  size_t i = 0;
+#if defined(__SSE2__) && WCHAR_MAX > 0xFFFF
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 16 <= n; i += 16) {
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    if (_mm_movemask_epi8(bytes) != 0) break;  // a byte past ASCII in these 16
+    __m128i lo = _mm_unpacklo_epi8(bytes, zero), hi = _mm_unpackhi_epi8(bytes, zero);
+    __m128i* to = reinterpret_cast<__m128i*>(out + i);
+    _mm_storeu_si128(to, _mm_unpacklo_epi16(lo, zero));
+    _mm_storeu_si128(to + 1, _mm_unpackhi_epi16(lo, zero));
+    _mm_storeu_si128(to + 2, _mm_unpacklo_epi16(hi, zero));
+    _mm_storeu_si128(to + 3, _mm_unpackhi_epi16(hi, zero));
+  }
+#endif
+  for (; i < n && p[i] < 0x80; ++i) out[i] = p[i];
+  return i;
+}
+
+// Fills v (empty) with text. Most text read is short ASCII: it is widened
+// on the stack while it is checked, then copied once into a string that
+// need not be zeroed first.
+void PutText(const std::string& utf8, VARIANT& v) {
+  const size_t kShort = 256;
+  size_t n = utf8.size();
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  OLECHAR wide[kShort];
+  size_t i = 0;
+  if (n <= kShort)
+    i = WidenAscii(p, n, wide);
+  else
+    while (i < n && p[i] < 0x80) ++i;
   v.vt = VT_BSTR;
-  for (unsigned char c : utf8)
-    if (c >= 0x80) {
-      v.bstrVal = ZelBstrFromUtf8Len(utf8.data(), utf8.size());
-      return;
-    }
-  v.bstrVal = SysAllocStringLen(nullptr, static_cast<UINT>(utf8.size()));
+  if (i < n) {
+    v.bstrVal = ZelBstrFromUtf8Len(utf8.data(), n);
+    return;
+  }
+  v.bstrVal = SysAllocStringLen(n <= kShort ? wide : nullptr, static_cast<UINT>(n));
   if (!v.bstrVal) {
     v.vt = VT_EMPTY;
-    Raise(ErrorKind::OutOfMemory, L"no memory for a text of " + std::to_wstring(utf8.size()) + L" characters");
+    Raise(ErrorKind::OutOfMemory, L"no memory for a text of " + std::to_wstring(n) + L" characters");
   }
-  for (size_t i = 0; i < utf8.size(); ++i) v.bstrVal[i] = static_cast<unsigned char>(utf8[i]);
+  if (n > kShort) WidenAscii(p, n, v.bstrVal);
 }
 
 // Fills v (empty) with the variant kind the engine value has.
-void PutNatural(const Value& value, _variant_t& v) {
+void PutNatural(const Value& value, VARIANT& v) {
   switch (value.kind) {
     case Value::Null: v.vt = VT_NULL; break;
     case Value::Integer:
@@ -55,7 +89,7 @@ void PutNatural(const Value& value, _variant_t& v) {
       break;
     case Value::Real: v.vt = VT_R8; v.dblVal = value.r; break;
     case Value::Text: PutText(value.bytes, v); break;
-    case Value::Blob: v = ByteArray(value.bytes.data(), value.bytes.size()); break;
+    case Value::Blob: v = ByteArray(value.bytes.data(), value.bytes.size()).Detach(); break;
   }
 }
 
@@ -80,35 +114,40 @@ std::string Utf8Of(const VARIANT& v) {
 
 }  // namespace
 
-_variant_t ToVariant(const Value& value, DataTypeEnum type) {
-  // One variant filled and returned everywhere, so it is built in the
-  // caller's place: a read per field per row comes here.
-  _variant_t v;
+void ToVariant(const Value& value, DataTypeEnum type, VARIANT& out) {
+  // A read per field per row comes here: the value is made in a plain
+  // variant and handed over whole, so `out` changes only once it is made
+  // and is cleared once.
+  VARIANT v;
+  std::memset(&v, 0, sizeof v);  // VT_EMPTY, and no stray bytes beside a small value
   if (value.kind == Value::Real && (type == adDouble || type == adSingle || type == adVariant)) {
     v.vt = VT_R8;
     v.dblVal = value.r;
-    return v;
-  }
-  if (value.kind == Value::Integer && (type == adDouble || type == adSingle)) {
+  } else if (value.kind == Value::Integer && (type == adDouble || type == adSingle)) {
     v.vt = VT_R8;
     v.dblVal = static_cast<double>(value.i);
-    return v;
-  }
-  if (value.kind == Value::Integer && type == adBoolean) {
+  } else if (value.kind == Value::Integer && type == adBoolean) {
     v.vt = VT_BOOL;
     v.boolVal = value.i ? VARIANT_TRUE : VARIANT_FALSE;
-    return v;
+  } else {
+    PutNatural(value, v);
+    // A value the engine kept in another kind than its column declares (the
+    // engine lets any column hold any value) stays as it is rather than fail.
+    VARTYPE want = IsDateType(type) ? VT_DATE : type == adBoolean ? VT_BOOL : IsDecimalType(type) ? VT_DECIMAL : VT_EMPTY;
+    if (want != VT_EMPTY && value.kind != Value::Null && value.kind != Value::Blob) {
+      _variant_t made;
+      made.Attach(v);
+      Change(made, want);
+      v = made.Detach();
+    }
   }
-  PutNatural(value, v);
-  if (value.kind == Value::Null || value.kind == Value::Blob) return v;
-  // A value the engine kept in another kind than its column declares (the
-  // engine lets any column hold any value) stays as it is rather than fail.
-  if (IsDateType(type))
-    Change(v, VT_DATE);
-  else if (type == adBoolean)
-    Change(v, VT_BOOL);
-  else if (IsDecimalType(type))
-    Change(v, VT_DECIMAL);
+  VariantClear(&out);
+  out = v;
+}
+
+_variant_t ToVariant(const Value& value, DataTypeEnum type) {
+  _variant_t v;
+  ToVariant(value, type, v);
   return v;
 }
 

@@ -15,6 +15,8 @@
 namespace zelado {
 
 _variant_t ToVariant(const Value& value, DataTypeEnum type);
+// The same into `out`, whose old value goes only once the new one is made.
+void ToVariant(const Value& value, DataTypeEnum type, VARIANT& out);
 // Raises TypeMismatch when the variant cannot become a value of the type.
 Value FromVariant(const VARIANT& value, DataTypeEnum type);
 

@@ -16,12 +16,70 @@ DWORD* LengthWord(BSTR b) { return reinterpret_cast<DWORD*>(reinterpret_cast<cha
 
 char* BlockOf(BSTR b) { return reinterpret_cast<char*>(b) - kHeader; }
 
-// Allocates room for `bytes` bytes of text plus the terminator; the text is
-// zeroed, so a NULL source gives a string of nulls as on Windows.
-BSTR AllocBytes(size_t bytes) {
+// Short strings come and go once per value read or bound, so the thread
+// that frees one keeps its block for the next, a few of each size, as the
+// platform's own string cache does. Blocks of short strings are sized in
+// steps of kStep text bytes, so a kept block fits any string of its step.
+// Sanitizer builds keep nothing, so that a use after free is still caught.
+#if defined(__SANITIZE_ADDRESS__)
+#define ZEL_BSTR_CACHE 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZEL_BSTR_CACHE 0
+#endif
+#endif
+#ifndef ZEL_BSTR_CACHE
+#define ZEL_BSTR_CACHE 1
+#endif
+
+const size_t kStep = 16;
+const size_t kSteps = 17;  // text of 0 to 256 bytes
+const unsigned kKeep = 16;
+
+size_t StepOf(size_t bytes) { return (bytes + kStep - 1) / kStep; }
+
+size_t BlockSize(size_t bytes) {
+  if (bytes <= (kSteps - 1) * kStep) bytes = StepOf(bytes) * kStep;
+  return kHeader + bytes + 2 * sizeof(OLECHAR);
+}
+
+struct Cache {
+  char* kept[kSteps][kKeep];
+  unsigned count[kSteps] = {};
+  bool closed = false;  // the thread is ending: free from now on
+
+  ~Cache() {
+    for (size_t s = 0; s < kSteps; ++s)
+      while (count[s]) free(kept[s][--count[s]]);
+    closed = true;
+  }
+  char* Take(size_t bytes) {
+    if (!ZEL_BSTR_CACHE || bytes > (kSteps - 1) * kStep) return nullptr;
+    size_t s = StepOf(bytes);
+    return count[s] ? kept[s][--count[s]] : nullptr;
+  }
+  bool Keep(char* block, size_t bytes) {
+    if (!ZEL_BSTR_CACHE || closed || bytes > (kSteps - 1) * kStep) return false;
+    size_t s = StepOf(bytes);
+    if (count[s] == kKeep) return false;
+    kept[s][count[s]++] = block;
+    return true;
+  }
+};
+
+thread_local Cache t_cache;
+
+// Allocates room for `bytes` bytes of text plus the terminator. With
+// `zero` the text is zeroed, so a NULL source gives a string of nulls as on
+// Windows; otherwise the caller fills it.
+BSTR AllocBytes(size_t bytes, bool zero) {
   if (bytes > kMaxBytes) return nullptr;
-  char* block = static_cast<char*>(calloc(1, kHeader + bytes + 2 * sizeof(OLECHAR)));
+  char* block = t_cache.Take(bytes);
+  if (!block) block = static_cast<char*>(malloc(BlockSize(bytes)));
   if (!block) return nullptr;
+  memset(block, 0, kHeader);
+  if (zero) memset(block + kHeader, 0, bytes);
+  memset(block + kHeader + bytes, 0, 2 * sizeof(OLECHAR));
   BSTR b = reinterpret_cast<BSTR>(block + kHeader);
   *LengthWord(b) = static_cast<DWORD>(bytes);
   return b;
@@ -35,13 +93,13 @@ BSTR SysAllocString(const OLECHAR* psz) {
 }
 
 BSTR SysAllocStringLen(const OLECHAR* strIn, UINT ui) {
-  BSTR b = AllocBytes(static_cast<size_t>(ui) * sizeof(OLECHAR));
+  BSTR b = AllocBytes(static_cast<size_t>(ui) * sizeof(OLECHAR), !strIn);
   if (b && strIn) memcpy(b, strIn, static_cast<size_t>(ui) * sizeof(OLECHAR));
   return b;
 }
 
 BSTR SysAllocStringByteLen(LPCSTR psz, UINT len) {
-  BSTR b = AllocBytes(len);
+  BSTR b = AllocBytes(len, !psz);
   if (b && psz) memcpy(b, psz, len);
   return b;
 }
@@ -61,7 +119,8 @@ INT SysReAllocStringLen(BSTR* pbstr, const OLECHAR* psz, UINT len) {
 }
 
 void SysFreeString(BSTR bstrString) {
-  if (bstrString) free(BlockOf(bstrString));
+  if (!bstrString) return;
+  if (!t_cache.Keep(BlockOf(bstrString), *LengthWord(bstrString))) free(BlockOf(bstrString));
 }
 
 UINT SysStringLen(BSTR pbstr) { return pbstr ? *LengthWord(pbstr) / sizeof(OLECHAR) : 0; }

@@ -4,7 +4,11 @@
 
 #include "platform/oleaut/SafeArray.h"
 
-bool ZelIsValidVarType(VARTYPE vt) {
+namespace {
+
+// Kept here as well as exported, so a clear (once per value read) calls
+// no other exported function for a plain value.
+bool ValidVarType(VARTYPE vt) {
   if (vt & (VT_VECTOR | VT_RESERVED)) return false;
   VARTYPE base = vt & VT_TYPEMASK;
   bool wrapped = (vt & (VT_ARRAY | VT_BYREF)) != 0;
@@ -23,6 +27,15 @@ bool ZelIsValidVarType(VARTYPE vt) {
   }
 }
 
+void Init(VARIANTARG* pvarg) {
+  memset(pvarg, 0, sizeof *pvarg);
+  pvarg->vt = VT_EMPTY;
+}
+
+}  // namespace
+
+bool ZelIsValidVarType(VARTYPE vt) { return ValidVarType(vt); }
+
 UINT ZelVarTypeSize(VARTYPE vt) {
   switch (vt) {
     case VT_I1: case VT_UI1: return 1;
@@ -37,15 +50,13 @@ UINT ZelVarTypeSize(VARTYPE vt) {
 }
 
 void VariantInit(VARIANTARG* pvarg) {
-  if (!pvarg) return;
-  memset(pvarg, 0, sizeof *pvarg);
-  pvarg->vt = VT_EMPTY;
+  if (pvarg) Init(pvarg);
 }
 
 HRESULT VariantClear(VARIANTARG* pvarg) {
   if (!pvarg) return E_INVALIDARG;
   VARTYPE vt = pvarg->vt;
-  if (!ZelIsValidVarType(vt)) return DISP_E_BADVARTYPE;
+  if (!ValidVarType(vt)) return DISP_E_BADVARTYPE;
   if (vt & VT_BYREF) {
     // the referenced value belongs to someone else
   } else if (vt & VT_ARRAY) {
@@ -56,7 +67,7 @@ HRESULT VariantClear(VARIANTARG* pvarg) {
   } else if (vt == VT_UNKNOWN || vt == VT_DISPATCH) {
     if (pvarg->punkVal) pvarg->punkVal->Release();
   }
-  VariantInit(pvarg);
+  Init(pvarg);
   return S_OK;
 }
 

@@ -100,6 +100,29 @@ TEST_F(AdoFieldTest, UnknownFieldIsReportedAndKeepsTheConnection) {
   EXPECT_EQ(1, m_ado.IsConnected());
 }
 
+TEST_F(AdoFieldTest, OneVariantTakesEveryKindInTurn) {
+  // The same variant read again and again, across kinds and rows, holds
+  // only the last value; a failed read by position leaves it whole.
+  _variant_t v(L"before");
+  for (long i : {0L, 3L, 0L, 4L, 2L, 0L}) ASSERT_EQ(1, m_ado.GetFieldValueByIndex(i, v)) << LastLog(m_ado);
+  EXPECT_EQ(VT_BSTR, v.vt);
+  EXPECT_EQ(std::wstring(L"42"), std::wstring(v.bstrVal, SysStringLen(v.bstrVal)));
+  for (long bad : {99L, -1L}) {
+    EXPECT_EQ(0, m_ado.GetFieldValueByIndex(bad, v));
+    ExpectOneReport(m_ado, L"ZELAdo::GetFieldValue", 1117, static_cast<HRESULT>(0x800A0CC1));
+    EXPECT_EQ(_variant_t(L"42"), v);
+  }
+  m_ado.MoveNext();
+  ASSERT_EQ(1, m_ado.GetFieldValueByIndex(2, v));
+  EXPECT_EQ(VT_NULL, v.vt);
+  ASSERT_EQ(1, m_ado.GetFieldValueByIndex(0, v));
+  EXPECT_EQ(_variant_t(L"4.9"), v);
+  while (!m_ado.IsEOF()) m_ado.MoveNext();
+  EXPECT_EQ(0, m_ado.GetFieldValueByIndex(0, v)) << "no current record";
+  EXPECT_EQ(_variant_t(L"4.9"), v);
+  EXPECT_EQ(1, m_ado.GetLogCount());
+}
+
 TEST_F(AdoFieldTest, RowsAndFieldLists) {
   _variant_t row;
   ASSERT_EQ(1, m_ado.GetRowValue(row));

@@ -16,6 +16,11 @@ public:
 
   const std::vector<Column>& Columns() const override { return m_columns; }
   bool Next(Row* row, int64_t* key) override;
+  // From the first row, by the keys-only statement when the engine plans it
+  // as the same walk over the table; otherwise row by row.
+  void Keys(std::vector<int64_t>& keys) override;
+  // A statement reading the keys alone, in the same order (see Keyed).
+  void KeysBy(std::string keysOnly) { m_keysOnly = std::move(keysOnly); }
   const std::wstring& Table() const override { return m_table; }
   bool Keyed() const override { return m_keyed; }
 
@@ -30,6 +35,7 @@ public:
 
 private:
   void Step();
+  bool KeysAlone(std::vector<int64_t>& keys);
 
   DbPtr m_db;
   StmtPtr m_stmt;
@@ -37,6 +43,8 @@ private:
   std::wstring m_table;
   std::vector<Column> m_columns;
   bool m_hasRow = false;
+  bool m_started = false;  // a row has been read
+  std::string m_keysOnly;
   std::weak_ptr<StmtPool> m_pool;
   std::string m_text;
   StmtPool::Idle::node_type m_entry;

@@ -38,6 +38,57 @@ const char* Keyword(const char* p, const char* end, const char* word) {
   return p + n;
 }
 
+// Past one token: a quoted name or text, a word, or one other character.
+const char* TokenEnd(const char* p, const char* end) {
+  char close = *p == '[' ? ']' : *p;
+  if (close == '\'' || close == '"' || close == '`' || close == ']') {
+    for (++p; p < end; ++p) {
+      if (*p != close) continue;
+      if (close != ']' && p + 1 < end && p[1] == close) {
+        ++p;  // a doubled quote stands for itself
+        continue;
+      }
+      return p + 1;
+    }
+    return end;
+  }
+  const char* q = p;
+  while (q < end && (std::isalnum((unsigned char)*q) || *q == '_' || *q == '$' || (unsigned char)*q >= 0x80)) ++q;
+  return q > p ? q : p + 1;
+}
+
+// "SELECT rowid FROM" and what follows the column list (from `p`, past
+// SELECT) when what follows is one table with at most a filter: the rows
+// of such a statement come in the same order when the columns are left
+// out. Anything else (a join, grouping, ordering, a limit, a compound or a
+// sub-select) answers false.
+bool KeysOnlyText(const char* p, const char* end, std::string& out) {
+  static const char* const kOther[] = {"SELECT", "GROUP", "HAVING", "WINDOW", "ORDER",  "LIMIT", "OFFSET",
+                                       "UNION",  "INTERSECT", "EXCEPT", "VALUES", "JOIN", "OVER"};
+  const char* from = nullptr;
+  int depth = 0;
+  while ((p = SkipBlank(p, end)) < end) {
+    const char* token = p;
+    p = TokenEnd(p, end);
+    if (*token == '(') {
+      if (!from) return false;  // an expression among the columns
+      ++depth;
+    } else if (*token == ')') {
+      --depth;
+    } else if (*token == ',' && from && depth == 0) {
+      return false;
+    } else if (!from) {
+      if (Keyword(token, p, "FROM")) from = p;
+    } else {
+      for (const char* word : kOther)
+        if (Keyword(token, p, word)) return false;
+    }
+  }
+  if (!from) return false;
+  out = "SELECT rowid FROM" + std::string(from, end);
+  return true;
+}
+
 std::string ColumnList(const std::vector<Column>& columns) {
   std::string s;
   for (const Column& c : columns) s += ", " + QuoteName(c.baseColumn);
@@ -80,7 +131,7 @@ Capabilities SqliteSession::GetCapabilities() const {
   return c;
 }
 
-StmtPtr SqliteSession::Keyed(sqlite3_stmt* stmt, const char* text, std::wstring& table) {
+StmtPtr SqliteSession::Keyed(sqlite3_stmt* stmt, const char* text, std::wstring& table, std::string& keysOnly) {
   int n = sqlite3_column_count(stmt);
   if (n == 0) return nullptr;
   const char* first = sqlite3_column_table_name(stmt, 0);
@@ -105,6 +156,7 @@ StmtPtr SqliteSession::Keyed(sqlite3_stmt* stmt, const char* text, std::wstring&
   const char* keyTable = sqlite3_column_table_name(raw, 0);
   if (sqlite3_column_count(raw) != n + 1 || !keyTable || std::strcmp(keyTable, first) != 0) return nullptr;
   table = Wide(first);
+  if (sqlite3_bind_parameter_count(stmt) != 0 || !KeysOnlyText(p, end, keysOnly)) keysOnly.clear();
   return out;
 }
 
@@ -157,11 +209,13 @@ std::unique_ptr<RowStream> SqliteSession::Execute(const std::wstring& text, cons
     StmtPtr stmt(raw);
     if (last) last->Drain();  // an earlier statement of the text runs to its end
     std::wstring table;
+    std::string keysOnly;
     if (keyed && SkipBlank(p, end) == end) {
       std::string one(start, p);
-      if (StmtPtr k = Keyed(raw, one.c_str(), table)) stmt = std::move(k);
+      if (StmtPtr k = Keyed(raw, one.c_str(), table, keysOnly)) stmt = std::move(k);
     }
     last = Start(std::move(stmt), params, used, table, changed);
+    last->KeysBy(std::move(keysOnly));
     ++statements;
   }
   if (used < params.size()) Raise(ErrorKind::InvalidArgument, L"more values were given than the statement has ? markers");
@@ -192,12 +246,14 @@ int64_t SqliteSession::RunWrite(sqlite3_stmt* stmt) {
 
 void SqliteSession::Fetch(const std::wstring& table, const std::vector<Column>& columns, const int64_t* keys,
                           size_t count, std::vector<Row>& rows) {
-  rows.assign(count, Row());
-  if (count == 0) return;
-  std::unordered_map<int64_t, size_t> where;
+  if (count == 0) {
+    rows.clear();
+    return;
+  }
   int64_t lo = keys[0], hi = keys[0];
-  for (size_t i = 0; i < count; ++i) {
-    where[keys[i]] = i;
+  bool ascending = true;
+  for (size_t i = 1; i < count; ++i) {
+    ascending = ascending && keys[i] > keys[i - 1];
     lo = std::min(lo, keys[i]);
     hi = std::max(hi, keys[i]);
   }
@@ -205,6 +261,13 @@ void SqliteSession::Fetch(const std::wstring& table, const std::vector<Column>& 
   // Keys of a block are mostly neighbours: one range scan reads them all;
   // scattered keys are looked up one by one.
   bool range = static_cast<uint64_t>(hi - lo) <= 4 * count + 64;
+  if (range && ascending) {
+    FetchOrdered(select + " WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid", columns.size(), keys, count, rows);
+    return;
+  }
+  rows.assign(count, Row());
+  std::unordered_map<int64_t, size_t> where;
+  for (size_t i = 0; i < count; ++i) where[keys[i]] = i;
   sqlite3_stmt* stmt = Cached(select + (range ? " WHERE rowid BETWEEN ?1 AND ?2" : " WHERE rowid = ?1"));
   auto readAll = [&]() {
     int rc;
@@ -215,9 +278,7 @@ void SqliteSession::Fetch(const std::wstring& table, const std::vector<Column>& 
       r.resize(columns.size());
       for (size_t c = 0; c < columns.size(); ++c) ReadInto(stmt, static_cast<int>(c) + 1, r[c]);
     }
-    std::string message = sqlite3_errmsg(m_db->handle);
-    sqlite3_reset(stmt);
-    if (rc != SQLITE_DONE) RaiseMessage(rc, message);
+    Finish(stmt, rc);
   };
   if (range) {
     sqlite3_bind_int64(stmt, 1, lo);
@@ -229,6 +290,36 @@ void SqliteSession::Fetch(const std::wstring& table, const std::vector<Column>& 
       readAll();
     }
   }
+}
+
+// Keys in rising order, read by one scan in rowid order that walks beside
+// them: no lookup per row, and the rows (their values' room too) of the
+// last block are filled again rather than made anew.
+void SqliteSession::FetchOrdered(const std::string& sql, size_t columns, const int64_t* keys, size_t count,
+                                 std::vector<Row>& rows) {
+  sqlite3_stmt* stmt = Cached(sql);
+  sqlite3_bind_int64(stmt, 1, keys[0]);
+  sqlite3_bind_int64(stmt, 2, keys[count - 1]);
+  rows.resize(count);
+  size_t next = 0;
+  int rc;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    int64_t key = sqlite3_column_int64(stmt, 0);
+    while (next < count && keys[next] < key) rows[next++].clear();  // no longer there
+    if (next == count || keys[next] != key) continue;              // a row the keyset never had
+    Row& r = rows[next++];
+    r.resize(columns);
+    for (size_t c = 0; c < columns; ++c) ReadInto(stmt, static_cast<int>(c) + 1, r[c]);
+  }
+  while (next < count) rows[next++].clear();
+  Finish(stmt, rc);
+}
+
+// Ends a read of a cached statement, raising the engine's failure if it stopped on one.
+void SqliteSession::Finish(sqlite3_stmt* stmt, int rc) {
+  std::string message = rc == SQLITE_DONE ? std::string() : sqlite3_errmsg(m_db->handle);
+  sqlite3_reset(stmt);
+  if (rc != SQLITE_DONE) RaiseMessage(rc, message);
 }
 
 int64_t SqliteSession::InsertRow(const std::wstring& table, const std::vector<std::wstring>& columns,

@@ -40,11 +40,16 @@ public:
 private:
   // A prepared statement kept for the life of the session, reset and unbound.
   sqlite3_stmt* Cached(const std::string& sql);
+  void FetchOrdered(const std::string& sql, size_t columns, const int64_t* keys, size_t count,
+                    std::vector<Row>& rows);
+  void Finish(sqlite3_stmt* stmt, int rc);
   // Steps a cached write statement to its end; answers the rows it changed.
   int64_t RunWrite(sqlite3_stmt* stmt);
   // The statement with the table's rowid put first, or none when the rows
   // of `stmt` are not all one table's.
-  StmtPtr Keyed(sqlite3_stmt* stmt, const char* text, std::wstring& table);
+  // `keysOnly` takes a statement reading the same rows' keys alone, in the
+  // same order, when one can be made from the text (empty otherwise).
+  StmtPtr Keyed(sqlite3_stmt* stmt, const char* text, std::wstring& table, std::string& keysOnly);
   void Exec(const std::string& sql);
   // Binds the values from `used` on and takes the first step.
   std::unique_ptr<Rows> Start(StmtPtr stmt, const std::vector<Value>& params, size_t& used,

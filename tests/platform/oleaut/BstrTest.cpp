@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/oleaut/OleAut.h"
 
@@ -86,4 +88,51 @@ TEST(Bstr, AttachDetachCopyOwnership) {
   _bstr_t filled;
   *filled.GetAddress() = SysAllocString(L"out param");
   EXPECT_TRUE(filled == L"out param");
+}
+
+TEST(Bstr, ReusedBlocksComeBackEmptyAndSized) {
+  // Strings of every short size, freed and made again: a block kept from a
+  // freed string must not show its old text or length.
+  for (UINT n = 0; n <= 140; ++n) {
+    std::wstring text(n, L'x');
+    BSTR full = SysAllocStringLen(text.c_str(), n);
+    ASSERT_NE(full, nullptr);
+    SysFreeString(full);
+    BSTR zero = SysAllocStringLen(nullptr, n);
+    ASSERT_EQ(SysStringLen(zero), n);
+    for (UINT i = 0; i <= n; ++i) ASSERT_EQ(zero[i], L'\0') << n << " at " << i;
+    SysFreeString(zero);
+    BSTR bytes = SysAllocStringByteLen("abcdefghijklmnopqrstuvwxyz", n % 27);
+    ASSERT_EQ(SysStringByteLen(bytes), n % 27);
+    EXPECT_EQ(reinterpret_cast<const char*>(bytes)[n % 27], '\0');
+    EXPECT_EQ(memcmp(bytes, "abcdefghijklmnopqrstuvwxyz", n % 27), 0);
+    SysFreeString(bytes);
+  }
+  // Many alive at once, freed in another order, then taken again.
+  auto text = [](size_t i) { return (std::to_wstring(i * 7919) + L"......").substr(0, 6); };
+  std::vector<BSTR> held;
+  for (size_t i = 0; i < 200; ++i) held.push_back(SysAllocStringLen(text(i).c_str(), 6));
+  for (size_t i = 0; i < held.size(); i += 2) SysFreeString(held[i]);
+  for (size_t i = 0; i < held.size(); i += 2) held[i] = SysAllocString(L"again");
+  for (size_t i = 0; i < held.size(); ++i) {
+    std::wstring want = i % 2 ? text(i) : L"again";
+    EXPECT_EQ(std::wstring(held[i], SysStringLen(held[i])), want);
+    SysFreeString(held[i]);
+  }
+}
+
+TEST(Bstr, StringsCrossThreads) {
+  // Made on one thread, freed on another that then ends: each thread's
+  // kept blocks go with it.
+  std::vector<BSTR> made;
+  for (int i = 0; i < 100; ++i) made.push_back(SysAllocString(L"from main"));
+  std::thread([&] {
+    for (BSTR b : made) SysFreeString(b);
+    made.assign(100, nullptr);
+    for (BSTR& b : made) b = SysAllocString(L"from worker");
+  }).join();
+  for (BSTR b : made) {
+    EXPECT_EQ(std::wstring(b), L"from worker");
+    SysFreeString(b);
+  }
 }
