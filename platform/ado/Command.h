@@ -5,6 +5,11 @@
 #include "platform/ado/AdoFwd.h"
 
 #include <string>
+#include <vector>
+
+namespace zelado {
+struct Value;
+}  // namespace zelado
 
 struct _Command : IDispatch {
   _Command();
@@ -41,6 +46,9 @@ private:
   _ConnectionPtr m_connection;
   ParametersPtr m_parameters;
   std::wstring m_text;
+  // The values of the input parameters for the engine, kept between runs.
+  // The engine may read them where they lie while a statement runs.
+  std::vector<zelado::Value> m_values;
   CommandTypeEnum m_type = adCmdUnknown;
   VARIANT_BOOL m_prepared = VARIANT_FALSE;
   long m_timeout = 30;
