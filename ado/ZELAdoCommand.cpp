@@ -51,13 +51,9 @@ int ZELAdo::IsCommandCreated() { return m_pCommand != NULL ? 1 : 0; }
 int ZELAdo::AppendParam(const wchar_t* pszName, DataTypeEnum nType, ParameterDirectionEnum nDirection, long nSize,
                         const _variant_t& vValue) {
   return Guard(L"ZELAdo::AppendParam", 820, kNoAction, [&] {
-    _Command* pCommand = ZelAdoNeed(m_pCommand);
-    // A parameter that does not make it into the collection is released
-    // with this handle.
     const wchar_t* pszText = pszName ? pszName : L"";
-    _ParameterPtr pParam = pCommand->ZelCreateParameter(pszText, wcslen(pszText), nType, nDirection,
-                                                        static_cast<LONG>(nSize), vValue);
-    ZelAdoNeed(pCommand->GetParameters())->Append(ZelAdoNeed(pParam));
+    ZelAdoNeed(m_pCommand)->ZelAppendParameter(pszText, wcslen(pszText), nType, nDirection, static_cast<LONG>(nSize),
+                                               vValue);
   });
 }
 

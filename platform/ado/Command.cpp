@@ -68,6 +68,11 @@ _ParameterPtr _Command::ZelCreateParameter(const wchar_t* name, size_t length, D
   return p;
 }
 
+void _Command::ZelAppendParameter(const wchar_t* name, size_t length, DataTypeEnum Type,
+                                  ParameterDirectionEnum Direction, long Size, const _variant_t& Value) {
+  m_parameters->ZelAdd(ZelCreateParameter(name, length, Type, Direction, Size, Value));
+}
+
 _RecordsetPtr _Command::Execute(VARIANT* RecordsAffected, VARIANT* ParametersArg, long Options) {
   if (!m_connection) Raise(ErrorKind::InvalidConnection, L"the command has no active connection");
   zelado::Session& session = m_connection->ZelSession();

@@ -35,6 +35,10 @@ struct _Command : IDispatch {
   // The same from a plain name, so a caller holding one makes no string for it.
   _ParameterPtr ZelCreateParameter(const wchar_t* name, size_t length, DataTypeEnum Type,
                                    ParameterDirectionEnum Direction, long Size, const _variant_t& Value);
+  // Makes a parameter as above and appends it, for a caller that builds the
+  // collection again for each run.
+  void ZelAppendParameter(const wchar_t* name, size_t length, DataTypeEnum Type, ParameterDirectionEnum Direction,
+                          long Size, const _variant_t& Value);
 
   // Options: a CommandTypeEnum (adCmdText, adCmdStoredProc, adCmdTable),
   // possibly with adExecuteNoRecords; adCmdUnspecified takes the command

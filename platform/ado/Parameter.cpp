@@ -26,7 +26,14 @@ void _Parameter::PutName(_bstr_t name) { ZelPutName(name, name.length()); }
 void _Parameter::ZelPutName(const wchar_t* name, size_t length) { zelado::AssignText(m_name, name, length); }
 _variant_t _Parameter::GetValue() { return m_value; }
 void _Parameter::PutValue(const _variant_t& value) {
-  m_value = value;
+  // A number into an empty value (a parameter made again per row) is the
+  // whole-struct copy the general copy ends in, without its checks.
+  VARTYPE vt = value.vt;
+  if (m_value.vt == VT_EMPTY && (vt == VT_I4 || vt == VT_I8 || vt == VT_R8 || vt == VT_I2 || vt == VT_R4 ||
+                                 vt == VT_BOOL || vt == VT_DATE || vt == VT_CY || vt == VT_NULL))
+    static_cast<VARIANT&>(m_value) = value;
+  else
+    m_value = value;
   m_appending = false;
 }
 DataTypeEnum _Parameter::GetType() { return m_type; }

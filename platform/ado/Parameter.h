@@ -62,6 +62,8 @@ struct Parameters : IDispatch {
   // A new parameter for the command: one deleted from here that no one
   // else held, made like new, or a fresh one.
   _ParameterPtr ZelMake();
+  // Appends a parameter ZelMake just gave, which cannot be here already.
+  void ZelAdd(_ParameterPtr made) { m_items.push_back(std::move(made)); }
   // Deletes every parameter, last first, as Delete would one by one.
   void ZelClear();
 
