@@ -115,5 +115,5 @@ _RecordsetPtr _Command::Execute(VARIANT* RecordsAffected, VARIANT* ParametersArg
     rows = type == adCmdText ? session.Execute(m_text, m_values, false)
                              : session.Execute(zelado::StatementFor(m_text, type), m_values, false);
   }
-  return _Recordset::ZelExecuted(m_connection, std::move(rows), RecordsAffected, Options);
+  return _Recordset::ZelExecuted(m_connection, std::move(rows), RecordsAffected, Options, m_answers);
 }

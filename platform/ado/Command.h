@@ -53,6 +53,7 @@ private:
   // The values of the input parameters for the engine, kept between runs.
   // The engine may read them where they lie while a statement runs.
   std::vector<zelado::Value> m_values;
+  _RecordsetPtr m_answers[2];  // closed answers to hand out again
   CommandTypeEnum m_type = adCmdUnknown;
   VARIANT_BOOL m_prepared = VARIANT_FALSE;
   long m_timeout = 30;

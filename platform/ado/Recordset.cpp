@@ -216,3 +216,32 @@ _RecordsetPtr _Recordset::ZelExecuted(_Connection* connection, std::unique_ptr<z
   rs->ZelAttach(connection, std::move(rows), adOpenForwardOnly, adLockReadOnly);
   return rs;
 }
+
+_RecordsetPtr _Recordset::ZelExecuted(_Connection* connection, std::unique_ptr<zelado::RowStream> rows,
+                                      VARIANT* RecordsAffected, long Options, _RecordsetPtr (&spares)[2]) {
+  if (!zelado::WantsNoRecords(Options) && rows->Columns().empty()) {
+    for (_RecordsetPtr& spare : spares) {
+      if (spare && spare->ZelAsNew()) {
+        zelado::PutCount(RecordsAffected, connection->ZelSession().RowsAffected());
+        return spare;
+      }
+    }
+  }
+  _RecordsetPtr rs = ZelExecuted(connection, std::move(rows), RecordsAffected, Options);
+  if (rs && !rs->m_state->Open()) {
+    // It takes an empty place, or that of a spare still held elsewhere.
+    _RecordsetPtr& slot = !spares[0] ? spares[0] : !spares[1] || !spares[1]->ZelAsNew() ? spares[1] : spares[0];
+    slot = rs;
+  }
+  return rs;
+}
+
+bool _Recordset::ZelAsNew() {
+  AddRef();
+  if (Release() != 1 || m_fields || m_state.use_count() != 1) return false;
+  const zelado::RecordsetState& s = *m_state;
+  // What Open, a move or an edit leaves behind; Close puts back most of it.
+  return m_cursor == adOpenForwardOnly && m_lock == adLockReadOnly && !s.cursor && !s.reopen && !s.connection &&
+         s.columns.empty() && s.table.empty() && !s.writable && s.edit == adEditNone && s.editRow.empty() &&
+         s.changed.empty() && s.appending.empty() && s.chunkField == -1 && s.chunkOffset == 0;
+}
