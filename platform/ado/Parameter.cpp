@@ -10,7 +10,8 @@ _Parameter::_Parameter() = default;
 _Parameter::~_Parameter() = default;
 
 void _Parameter::ZelReset() {
-  m_name.clear();  // keeps its room for the next name
+  // The name stays: whoever makes the parameter again puts one at once, and
+  // a collection built per row puts the same name again.
   m_value.Clear();
   m_type = adEmpty;
   m_direction = adParamInput;

@@ -3,6 +3,7 @@
 #include "platform/base/Utf8.h"
 
 #include <cstring>
+#include <cwchar>
 
 namespace zelado {
 
@@ -256,6 +257,8 @@ std::wstring Text(const _bstr_t& text) {
 }
 
 void AssignText(std::wstring& to, const wchar_t* text, size_t length) {
+  // The same text again (a name or statement per row) is only compared.
+  if (text && length == to.size() && std::wmemcmp(text, to.data(), length) == 0) return;
   if (text)
     to.assign(text, length);
   else

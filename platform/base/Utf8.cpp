@@ -30,11 +30,16 @@ std::string ZelWideToUtf8(const wchar_t* s, size_t n) {
 }
 
 void ZelWideToUtf8Into(const wchar_t* s, size_t n, std::string& out) {
-  // Sized for the worst case and cut back after: one pass writing through a
-  // plain pointer, where appending byte by byte checks the room each time.
-  out.resize(n * 4);
-  char* o = &out[0];
-  for (size_t i = 0; i < n; ++i) {
+  // Written through a plain pointer, where appending byte by byte checks the
+  // room each time. ASCII, the usual text, takes a byte a character; from
+  // the first other character on, room for the worst case, cut back after.
+  out.resize(n);
+  size_t i = 0;
+  for (char* a = &out[0]; i < n && static_cast<unsigned>(s[i]) < 0x80; ++i) a[i] = static_cast<char>(s[i]);
+  if (i == n) return;
+  out.resize(i + (n - i) * 4);
+  char* o = &out[i];
+  for (; i < n; ++i) {
     unsigned cp = static_cast<unsigned>(s[i]);
     if (cp < 0x80) { *o++ = static_cast<char>(cp); continue; }
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;

@@ -137,10 +137,9 @@ std::unique_ptr<RowStream> SqliteSession::Execute(const std::wstring& text, cons
   size_t used = 0, statements = 0;
   int64_t changed = -1;
   std::unique_ptr<Rows> last;
-  auto idle = keyed ? m_pool->idle.end() : m_pool->idle.find(sql);
-  if (idle != m_pool->idle.end()) {
+  StmtPool::Idle::node_type entry = keyed ? StmtPool::Idle::node_type() : m_pool->Take(sql);
+  if (!entry.empty()) {
     // The pool entry itself goes with the stream and comes back with it.
-    StmtPool::Idle::node_type entry = m_pool->idle.extract(idle);
     last = Start(std::move(entry.mapped()), params, used, L"", changed);
     if (used < params.size())
       Raise(ErrorKind::InvalidArgument, L"more values were given than the statement has ? markers");
