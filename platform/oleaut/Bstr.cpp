@@ -16,13 +16,21 @@ DWORD* LengthWord(BSTR b) { return reinterpret_cast<DWORD*>(reinterpret_cast<cha
 
 char* BlockOf(BSTR b) { return reinterpret_cast<char*>(b) - kHeader; }
 
-// Allocates room for `bytes` bytes of text plus the terminator; the text is
-// zeroed, so a NULL source gives a string of nulls as on Windows.
-BSTR AllocBytes(size_t bytes) {
+// Allocates room for `bytes` bytes of text plus the terminator, filled from
+// `text`; without one the text is zeroed, so a NULL source gives a string of
+// nulls as on Windows. Only what the text does not cover is zeroed.
+BSTR AllocBytes(const void* text, size_t bytes) {
   if (bytes > kMaxBytes) return nullptr;
-  char* block = static_cast<char*>(calloc(1, kHeader + bytes + 2 * sizeof(OLECHAR)));
+  char* block = static_cast<char*>(malloc(kHeader + bytes + 2 * sizeof(OLECHAR)));
   if (!block) return nullptr;
-  BSTR b = reinterpret_cast<BSTR>(block + kHeader);
+  memset(block, 0, kHeader);
+  char* body = block + kHeader;
+  if (text)
+    memcpy(body, text, bytes);
+  else
+    memset(body, 0, bytes);
+  memset(body + bytes, 0, 2 * sizeof(OLECHAR));
+  BSTR b = reinterpret_cast<BSTR>(body);
   *LengthWord(b) = static_cast<DWORD>(bytes);
   return b;
 }
@@ -35,15 +43,11 @@ BSTR SysAllocString(const OLECHAR* psz) {
 }
 
 BSTR SysAllocStringLen(const OLECHAR* strIn, UINT ui) {
-  BSTR b = AllocBytes(static_cast<size_t>(ui) * sizeof(OLECHAR));
-  if (b && strIn) memcpy(b, strIn, static_cast<size_t>(ui) * sizeof(OLECHAR));
-  return b;
+  return AllocBytes(strIn, static_cast<size_t>(ui) * sizeof(OLECHAR));
 }
 
 BSTR SysAllocStringByteLen(LPCSTR psz, UINT len) {
-  BSTR b = AllocBytes(len);
-  if (b && psz) memcpy(b, psz, len);
-  return b;
+  return AllocBytes(psz, len);
 }
 
 INT SysReAllocString(BSTR* pbstr, const OLECHAR* psz) {
