@@ -72,7 +72,7 @@ bool Rows::Next(Row* row, int64_t* key) {
 Rows::~Rows() {
   PoolPtr pool = m_pool.lock();
   if (!pool || !m_stmt || pool->Size() >= StmtPool::kMax) return;
-  sqlite3_reset(m_stmt.get());
+  if (m_hasRow) sqlite3_reset(m_stmt.get());  // a spent statement was reset by its last step
   sqlite3_clear_bindings(m_stmt.get());
   if (m_entry.empty()) {
     // The first run of a text makes the entry it will travel in.
