@@ -17,6 +17,11 @@ std::vector<_variant_t> Items(const VARIANT& v) {
   return std::vector<_variant_t>(1, _variant_t(v));
 }
 
+bool OnlyHeldOnce(IUnknown* object) {
+  object->AddRef();
+  return object->Release() == 1;
+}
+
 }  // namespace
 
 _Recordset::_Recordset() : m_state(std::make_shared<zelado::RecordsetState>()) {}
@@ -229,16 +234,17 @@ _RecordsetPtr _Recordset::ZelExecuted(_Connection* connection, std::unique_ptr<z
   }
   _RecordsetPtr rs = ZelExecuted(connection, std::move(rows), RecordsAffected, Options);
   if (rs && !rs->m_state->Open()) {
-    // It takes an empty place, or that of a spare still held elsewhere.
-    _RecordsetPtr& slot = !spares[0] ? spares[0] : !spares[1] || !spares[1]->ZelAsNew() ? spares[1] : spares[0];
-    slot = rs;
+    // It takes an empty place, or that of a spare no one else holds (so one
+    // that was changed for good), or else the first.
+    size_t slot = 0;
+    while (slot < 2 && spares[slot] && !OnlyHeldOnce(spares[slot])) ++slot;
+    spares[slot < 2 ? slot : 0] = rs;
   }
   return rs;
 }
 
 bool _Recordset::ZelAsNew() {
-  AddRef();
-  if (Release() != 1 || m_fields || m_state.use_count() != 1) return false;
+  if (!OnlyHeldOnce(this) || m_fields || m_state.use_count() != 1) return false;
   const zelado::RecordsetState& s = *m_state;
   // What Open, a move or an edit leaves behind; Close puts back most of it.
   return m_cursor == adOpenForwardOnly && m_lock == adLockReadOnly && !s.cursor && !s.reopen && !s.connection &&

@@ -22,7 +22,15 @@ TEST(Bstr, LengthPrefixKeepsEmbeddedNullsAndNullIsEmpty) {
   BSTR bytes = SysAllocStringByteLen("xyz", 3);
   EXPECT_EQ(SysStringByteLen(bytes), 3u);
   EXPECT_EQ(memcmp(bytes, "xyz", 3), 0);
+  EXPECT_EQ(memcmp(reinterpret_cast<char*>(bytes) + 3, "\0\0\0\0", 4), 0);  // an odd length is still ended
   SysFreeString(bytes);
+
+  // Without a source the text is nulls, not what the allocator left there.
+  for (int i = 0; i < 4; i++) SysFreeString(SysAllocStringLen(L"leftover text!", 14));
+  BSTR zeros = SysAllocStringLen(nullptr, 14);
+  ASSERT_NE(zeros, nullptr);
+  for (int i = 0; i <= 14; i++) EXPECT_EQ(zeros[i], L'\0') << i;
+  SysFreeString(zeros);
 
   EXPECT_EQ(SysAllocStringLen(nullptr, 0xFFFFFFFFu), nullptr);  // too large: NULL, no crash
 }
