@@ -64,7 +64,10 @@ _ParameterPtr _Command::ZelCreateParameter(const wchar_t* name, size_t length, D
   p->PutType(Type);
   p->PutDirection(Direction);
   p->PutSize(Size);
-  if (zelado::Given(Value)) p->PutValue(Value);
+  if (zelado::Given(Value))
+    p->PutValue(Value);
+  else if (p->ZelValue().vt != VT_EMPTY)
+    p->PutValue(_variant_t());  // a text a reused parameter kept
   return p;
 }
 

@@ -10,9 +10,10 @@ _Parameter::_Parameter() = default;
 _Parameter::~_Parameter() = default;
 
 void _Parameter::ZelReset() {
-  // The name stays: whoever makes the parameter again puts one at once, and
-  // a collection built per row puts the same name again.
-  m_value.Clear();
+  // The name and a text value stay: whoever makes the parameter again puts
+  // both at once, and a collection built per row puts the same name again
+  // and a text that mostly fits the room of the last.
+  if (m_value.vt != VT_BSTR) m_value.Clear();
   m_type = adEmpty;
   m_direction = adParamInput;
   m_size = 0;
@@ -31,10 +32,16 @@ void _Parameter::PutValue(const _variant_t& value) {
   // whole-struct copy the general copy ends in, without its checks.
   VARTYPE vt = value.vt;
   if (m_value.vt == VT_EMPTY && (vt == VT_I4 || vt == VT_I8 || vt == VT_R8 || vt == VT_I2 || vt == VT_R4 ||
-                                 vt == VT_BOOL || vt == VT_DATE || vt == VT_CY || vt == VT_NULL))
+                                 vt == VT_BOOL || vt == VT_DATE || vt == VT_CY || vt == VT_NULL)) {
     static_cast<VARIANT&>(m_value) = value;
-  else
+  } else if (m_value.vt == VT_BSTR && vt == VT_BSTR && m_value.bstrVal && value.bstrVal &&
+             SysStringByteLen(value.bstrVal) % sizeof(OLECHAR) == 0) {
+    // Text over text goes in the room of the old where it fits.
+    if (!SysReAllocStringLen(&m_value.bstrVal, value.bstrVal, SysStringLen(value.bstrVal)))
+      _com_issue_error(E_OUTOFMEMORY);
+  } else {
     m_value = value;
+  }
   m_appending = false;
 }
 DataTypeEnum _Parameter::GetType() { return m_type; }

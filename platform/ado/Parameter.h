@@ -30,7 +30,8 @@ struct _Parameter : IDispatch {
   const _variant_t& ZelValue() const { return m_value; }  // without a copy, for the command
   // Appends to a text or binary value (the first call after PutValue replaces it).
   HRESULT AppendChunk(const _variant_t& Data);
-  // Back to the state of a new parameter but for the name, for reuse.
+  // Back to the state of a new parameter but for the name and a text value,
+  // for reuse by a maker that puts both.
   void ZelReset();
 
 private:
@@ -60,7 +61,8 @@ struct Parameters : IDispatch {
   // For the command that runs them.
   const std::vector<_ParameterPtr>& ZelItems() const { return m_items; }
   // A new parameter for the command: one deleted from here that no one
-  // else held, made like new but for the name it still has, or a fresh one.
+  // else held, made like new but for the name and text it may still have
+  // (the maker puts both), or a fresh one.
   _ParameterPtr ZelMake();
   // Appends a parameter ZelMake just gave, which cannot be here already.
   void ZelAdd(_ParameterPtr made) { m_items.push_back(std::move(made)); }

@@ -1,5 +1,7 @@
 #include "platform/oleaut/Bstr.h"
 
+#include <malloc.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -56,6 +58,18 @@ INT SysReAllocString(BSTR* pbstr, const OLECHAR* psz) {
 
 INT SysReAllocStringLen(BSTR* pbstr, const OLECHAR* psz, UINT len) {
   if (!pbstr) return FALSE;
+  // Text that fits the block the string already has is written there (a
+  // value set again and again); psz may point into it.
+  size_t bytes = static_cast<size_t>(len) * sizeof(OLECHAR);
+  if (*pbstr && bytes <= kMaxBytes && malloc_usable_size(BlockOf(*pbstr)) >= kHeader + bytes + 2 * sizeof(OLECHAR)) {
+    if (psz)
+      memmove(*pbstr, psz, bytes);
+    else
+      memset(*pbstr, 0, bytes);
+    memset(reinterpret_cast<char*>(*pbstr) + bytes, 0, 2 * sizeof(OLECHAR));
+    *LengthWord(*pbstr) = static_cast<DWORD>(bytes);
+    return TRUE;
+  }
   // psz may point into *pbstr, so copy before freeing the old string.
   BSTR b = SysAllocStringLen(psz, len);
   if (!b) return FALSE;

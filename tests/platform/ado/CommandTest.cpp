@@ -289,3 +289,31 @@ TEST_F(AdoTest, ClosedAnswersAreNeverSharedOrHandedOutChanged) {
   EXPECT_EQ(1, Long(affected));
   EXPECT_EQ(n + 1, Long(Open(m_conn, L"SELECT count(*) FROM t", adOpenForwardOnly)->GetCollect(_variant_t(0L))));
 }
+
+TEST(Parameter, ValuePutAgainIsExactlyTheNewOne) {
+  CoInitialize(nullptr);
+  _CommandPtr cmd;
+  cmd.CreateInstance(CLSID_Command);
+  _ParameterPtr p = cmd->CreateParameter(_bstr_t(L"p"), adVariant, adParamInput, 0, _variant_t(L"first text"));
+  const wchar_t* texts[] = {L"much longer than the first text was", L"short", L""};
+  for (const wchar_t* t : texts) {
+    p->PutValue(_variant_t(t));
+    EXPECT_EQ(VT_BSTR, p->GetValue().vt);
+    EXPECT_EQ(t, Str(p->GetValue()));
+  }
+  // An odd number of bytes, a null string, then a number: each kept as given.
+  _variant_t odd;
+  odd.vt = VT_BSTR;
+  odd.bstrVal = SysAllocStringByteLen("abc", 3);
+  p->PutValue(odd);
+  EXPECT_EQ(3u, SysStringByteLen(p->GetValue().bstrVal));
+  _variant_t none;
+  none.vt = VT_BSTR;
+  none.bstrVal = nullptr;
+  p->PutValue(none);
+  EXPECT_EQ(nullptr, p->GetValue().bstrVal);
+  p->PutValue(_variant_t(L"text again"));
+  p->PutValue(_variant_t(7L));
+  EXPECT_EQ(VT_I4, p->GetValue().vt);
+  EXPECT_EQ(7, Long(p->GetValue()));
+}

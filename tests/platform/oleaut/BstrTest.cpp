@@ -25,6 +25,21 @@ TEST(Bstr, LengthPrefixKeepsEmbeddedNullsAndNullIsEmpty) {
   EXPECT_EQ(memcmp(reinterpret_cast<char*>(bytes) + 3, "\0\0\0\0", 4), 0);  // an odd length is still ended
   SysFreeString(bytes);
 
+  // Set again and again: shorter, longer, empty, from nothing; each time
+  // exactly the new text, ended.
+  BSTR again = SysAllocString(L"a text of some length");
+  const wchar_t* texts[] = {L"short", L"", L"a much longer text than the first one was, by far", L"mid"};
+  for (const wchar_t* t : texts) {
+    ASSERT_TRUE(SysReAllocString(&again, t));
+    EXPECT_EQ(std::wstring(again, SysStringLen(again)), t);
+    EXPECT_EQ(again[SysStringLen(again)], L'\0');
+  }
+  ASSERT_TRUE(SysReAllocStringLen(&again, nullptr, 2));
+  EXPECT_EQ(SysStringLen(again), 2u);
+  EXPECT_EQ(again[0], L'\0');
+  EXPECT_EQ(again[1], L'\0');
+  SysFreeString(again);
+
   // Without a source the text is nulls, not what the allocator left there.
   for (int i = 0; i < 4; i++) SysFreeString(SysAllocStringLen(L"leftover text!", 14));
   BSTR zeros = SysAllocStringLen(nullptr, 14);
