@@ -21,6 +21,15 @@ _variant_t Restrictions(std::initializer_list<const wchar_t*> items) {
   return out;
 }
 
+// A command on the connection with its text.
+_CommandPtr CommandOn(const _ConnectionPtr& c, const wchar_t* text) {
+  _CommandPtr cmd;
+  cmd.CreateInstance(CLSID_Command);
+  cmd->PutRefActiveConnection(c);
+  cmd->PutCommandText(_bstr_t(text));
+  return cmd;
+}
+
 std::vector<std::wstring> Column(const _RecordsetPtr& rs, const wchar_t* name) {
   std::vector<std::wstring> out;
   for (; !rs->GetadoEOF(); rs->MoveNext()) out.push_back(Str(rs->GetCollect(_variant_t(name))));
@@ -181,10 +190,7 @@ TEST_F(AdoTest, ParametersClearedPerRunStartAfresh) {
 
 TEST_F(AdoTest, TextsOfEveryLengthPerRunArriveWhole) {
   Exec(m_conn, L"CREATE TABLE t(n INTEGER, s TEXT)");
-  _CommandPtr cmd;
-  cmd.CreateInstance(CLSID_Command);
-  cmd->PutRefActiveConnection(m_conn);
-  cmd->PutCommandText(_bstr_t(L"INSERT INTO t VALUES(?, ?)"));
+  _CommandPtr cmd = CommandOn(m_conn, L"INSERT INTO t VALUES(?, ?)");
   ParametersPtr params = cmd->GetParameters();
   // Longer, shorter, empty and wider texts one after another through the
   // same parameter; names swap places between runs.
@@ -212,11 +218,8 @@ TEST_F(AdoTest, TextsOfEveryLengthPerRunArriveWhole) {
 
 TEST_F(AdoTest, RowsStillBeingReadKeepTheValuesTheyRanWith) {
   Exec(m_conn, L"CREATE TABLE t(s TEXT); INSERT INTO t VALUES('a'), ('b'), ('c'), ('d'), ('e'), ('f')");
-  _CommandPtr cmd;
-  cmd.CreateInstance(CLSID_Command);
-  cmd->PutRefActiveConnection(m_conn);
   // Read in rowid order, a step at a time (a sort would read all at once).
-  cmd->PutCommandText(_bstr_t(L"SELECT s FROM t WHERE s >= ?"));
+  _CommandPtr cmd = CommandOn(m_conn, L"SELECT s FROM t WHERE s >= ?");
   // Of one length, so the second is written over the first where it lies.
   const wchar_t* low = L"b-a-text-longer-than-any-small-string";
   const wchar_t* high = L"z-a-text-longer-than-any-small-string";
@@ -245,10 +248,7 @@ TEST_F(AdoTest, RowsStillBeingReadKeepTheValuesTheyRanWith) {
 
 TEST_F(AdoTest, ClosedAnswersAreNeverSharedOrHandedOutChanged) {
   Exec(m_conn, L"CREATE TABLE t(a INTEGER)");
-  _CommandPtr cmd;
-  cmd.CreateInstance(CLSID_Command);
-  cmd->PutRefActiveConnection(m_conn);
-  cmd->PutCommandText(_bstr_t(L"INSERT INTO t VALUES(1)"));
+  _CommandPtr cmd = CommandOn(m_conn, L"INSERT INTO t VALUES(1)");
   auto run = [&] { return cmd->Execute(nullptr, nullptr, adCmdText); };
   _RecordsetPtr kept = run();
   ASSERT_TRUE(kept);
