@@ -118,9 +118,13 @@ HRESULT Parameters::Delete(const _variant_t& Index) {
   return S_OK;
 }
 
+// Handles change places by Detach and Attach: each copy of a handle counts
+// a reference up and down again, a locked bus cycle each, several per
+// parameter per row.
 void Parameters::ZelClear() {
   while (!m_items.empty()) {
-    _ParameterPtr gone = m_items.back();
+    _ParameterPtr gone;
+    gone.Attach(m_items.back().Detach());
     m_items.pop_back();
     Retire(gone);
   }
@@ -128,18 +132,22 @@ void Parameters::ZelClear() {
 
 // A parameter no one else holds is kept to be made again: a command whose
 // parameters are cleared and appended per row makes no object per row.
-void Parameters::Retire(const _ParameterPtr& gone) {
-  gone->AddRef();
-  if (gone->Release() == 1 && m_spare.size() < kSpares) {
+void Parameters::Retire(_ParameterPtr& gone) {
+  if (gone->ZelRefCount() == 1 && m_spare.size() < kSpares) {
     gone->ZelReset();
-    m_spare.push_back(gone);
+    m_spare.emplace_back();
+    m_spare.back().Attach(gone.Detach());
   }
 }
 
 _ParameterPtr Parameters::ZelMake() {
-  if (m_spare.empty()) return _ParameterPtr(new _Parameter);
-  _ParameterPtr p = m_spare.back();
-  m_spare.pop_back();
+  _ParameterPtr p;
+  if (m_spare.empty()) {
+    p = new _Parameter;
+  } else {
+    p.Attach(m_spare.back().Detach());
+    m_spare.pop_back();
+  }
   return p;
 }
 

@@ -72,7 +72,7 @@ struct Parameters : IDispatch {
 private:
   static constexpr size_t kSpares = 64;
   long IndexOf(const _variant_t& index);
-  void Retire(const _ParameterPtr& gone);
+  void Retire(_ParameterPtr& gone);
   std::vector<_ParameterPtr> m_items;
   std::vector<_ParameterPtr> m_spare;
 };

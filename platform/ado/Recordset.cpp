@@ -17,10 +17,7 @@ std::vector<_variant_t> Items(const VARIANT& v) {
   return std::vector<_variant_t>(1, _variant_t(v));
 }
 
-bool OnlyHeldOnce(IUnknown* object) {
-  object->AddRef();
-  return object->Release() == 1;
-}
+bool OnlyHeldOnce(const IUnknown* object) { return object->ZelRefCount() == 1; }
 
 }  // namespace
 
