@@ -22,10 +22,12 @@ BOOL MakeRestrictions(const _variant_t* pItems, long n, _variant_t& vOut) {
 
 // A statement that yields rows makes them the current recordset; one that
 // yields none leaves the current recordset as it was.
-void TakeResult(ZELAdo& ado, const _RecordsetPtr& pResult) {
+void TakeResult(ZELAdo& ado, _RecordsetPtr pResult) {
   if (pResult == NULL) return;
   ado.CloseRecordset();
-  ado.GetRecordset() = pResult;
+  // The reference moves over instead of being counted up here and down with
+  // pResult, a locked bus cycle each, once per row of a loader.
+  ado.GetRecordset().Attach(pResult.Detach());
 }
 }  // namespace
 
