@@ -22,10 +22,12 @@ BOOL MakeRestrictions(const _variant_t* pItems, long n, _variant_t& vOut) {
 
 // A statement that yields rows makes them the current recordset; one that
 // yields none leaves the current recordset as it was.
-void TakeResult(ZELAdo& ado, const _RecordsetPtr& pResult) {
+void TakeResult(ZELAdo& ado, _RecordsetPtr pResult) {
   if (pResult == NULL) return;
   ado.CloseRecordset();
-  ado.GetRecordset() = pResult;
+  // The reference moves over instead of being counted up here and down with
+  // pResult, a locked bus cycle each, once per row of a loader.
+  ado.GetRecordset().Attach(pResult.Detach());
 }
 }  // namespace
 
@@ -51,13 +53,9 @@ int ZELAdo::IsCommandCreated() { return m_pCommand != NULL ? 1 : 0; }
 int ZELAdo::AppendParam(const wchar_t* pszName, DataTypeEnum nType, ParameterDirectionEnum nDirection, long nSize,
                         const _variant_t& vValue) {
   return Guard(L"ZELAdo::AppendParam", 820, kNoAction, [&] {
-    _Command* pCommand = ZelAdoNeed(m_pCommand);
-    // A parameter that does not make it into the collection is released
-    // with this handle.
     const wchar_t* pszText = pszName ? pszName : L"";
-    _ParameterPtr pParam = pCommand->ZelCreateParameter(pszText, wcslen(pszText), nType, nDirection,
-                                                        static_cast<LONG>(nSize), vValue);
-    ZelAdoNeed(pCommand->GetParameters())->Append(ZelAdoNeed(pParam));
+    ZelAdoNeed(m_pCommand)->ZelAppendParameter(pszText, wcslen(pszText), nType, nDirection, static_cast<LONG>(nSize),
+                                               vValue);
   });
 }
 

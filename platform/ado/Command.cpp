@@ -64,8 +64,16 @@ _ParameterPtr _Command::ZelCreateParameter(const wchar_t* name, size_t length, D
   p->PutType(Type);
   p->PutDirection(Direction);
   p->PutSize(Size);
-  if (zelado::Given(Value)) p->PutValue(Value);
+  if (zelado::Given(Value))
+    p->PutValue(Value);
+  else if (p->ZelValue().vt != VT_EMPTY)
+    p->PutValue(_variant_t());  // a text a reused parameter kept
   return p;
+}
+
+void _Command::ZelAppendParameter(const wchar_t* name, size_t length, DataTypeEnum Type,
+                                  ParameterDirectionEnum Direction, long Size, const _variant_t& Value) {
+  m_parameters->ZelAdd(ZelCreateParameter(name, length, Type, Direction, Size, Value));
 }
 
 _RecordsetPtr _Command::Execute(VARIANT* RecordsAffected, VARIANT* ParametersArg, long Options) {
@@ -80,7 +88,6 @@ _RecordsetPtr _Command::Execute(VARIANT* RecordsAffected, VARIANT* ParametersArg
   std::vector<_variant_t> given;
   if (ParametersArg) given = zelado::ArrayItems(*ParametersArg);
   std::unique_ptr<zelado::RowStream> rows;
-  std::vector<zelado::Value> values;
   size_t next = 0;
   if (type == adCmdStoredProc) {
     std::vector<zelado::EngineParam> params;
@@ -98,15 +105,18 @@ _RecordsetPtr _Command::Execute(VARIANT* RecordsAffected, VARIANT* ParametersArg
       if (!IsInput(params[i].direction) || params[i].direction == adParamInputOutput)
         items[i]->PutValue(zelado::ToVariant(params[i].value, params[i].type));
   } else {
-    values.reserve(items.size());
+    // Each run writes over the values of the last, keeping their text room.
+    size_t n = 0;
     for (const _ParameterPtr& p : items) {
       if (!IsInput(p->GetDirection())) continue;
       const VARIANT& v = next < given.size() ? given[next++] : p->ZelValue();
-      values.push_back(zelado::FromVariant(v, BindType(p, v)));
+      if (n == m_values.size()) m_values.emplace_back();
+      zelado::FromVariantInto(v, BindType(p, v), m_values[n++]);
     }
+    m_values.resize(n);
     // Statement text goes as it stands, without a copy per run.
-    rows = type == adCmdText ? session.Execute(m_text, values, false)
-                             : session.Execute(zelado::StatementFor(m_text, type), values, false);
+    rows = type == adCmdText ? session.Execute(m_text, m_values, false)
+                             : session.Execute(zelado::StatementFor(m_text, type), m_values, false);
   }
-  return _Recordset::ZelExecuted(m_connection, std::move(rows), RecordsAffected, Options);
+  return _Recordset::ZelExecuted(m_connection, std::move(rows), RecordsAffected, Options, m_answers);
 }

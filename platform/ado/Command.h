@@ -5,6 +5,11 @@
 #include "platform/ado/AdoFwd.h"
 
 #include <string>
+#include <vector>
+
+namespace zelado {
+struct Value;
+}  // namespace zelado
 
 struct _Command : IDispatch {
   _Command();
@@ -30,6 +35,10 @@ struct _Command : IDispatch {
   // The same from a plain name, so a caller holding one makes no string for it.
   _ParameterPtr ZelCreateParameter(const wchar_t* name, size_t length, DataTypeEnum Type,
                                    ParameterDirectionEnum Direction, long Size, const _variant_t& Value);
+  // Makes a parameter as above and appends it, for a caller that builds the
+  // collection again for each run.
+  void ZelAppendParameter(const wchar_t* name, size_t length, DataTypeEnum Type, ParameterDirectionEnum Direction,
+                          long Size, const _variant_t& Value);
 
   // Options: a CommandTypeEnum (adCmdText, adCmdStoredProc, adCmdTable),
   // possibly with adExecuteNoRecords; adCmdUnspecified takes the command
@@ -41,6 +50,10 @@ private:
   _ConnectionPtr m_connection;
   ParametersPtr m_parameters;
   std::wstring m_text;
+  // The values of the input parameters for the engine, kept between runs.
+  // The engine may read them where they lie while a statement runs.
+  std::vector<zelado::Value> m_values;
+  _RecordsetPtr m_answers[2];  // closed answers to hand out again
   CommandTypeEnum m_type = adCmdUnknown;
   VARIANT_BOOL m_prepared = VARIANT_FALSE;
   long m_timeout = 30;

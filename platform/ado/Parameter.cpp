@@ -10,8 +10,10 @@ _Parameter::_Parameter() = default;
 _Parameter::~_Parameter() = default;
 
 void _Parameter::ZelReset() {
-  m_name.clear();  // keeps its room for the next name
-  m_value.Clear();
+  // The name and a text value stay: whoever makes the parameter again puts
+  // both at once, and a collection built per row puts the same name again
+  // and a text that mostly fits the room of the last.
+  if (m_value.vt != VT_BSTR) m_value.Clear();
   m_type = adEmpty;
   m_direction = adParamInput;
   m_size = 0;
@@ -26,7 +28,20 @@ void _Parameter::PutName(_bstr_t name) { ZelPutName(name, name.length()); }
 void _Parameter::ZelPutName(const wchar_t* name, size_t length) { zelado::AssignText(m_name, name, length); }
 _variant_t _Parameter::GetValue() { return m_value; }
 void _Parameter::PutValue(const _variant_t& value) {
-  m_value = value;
+  // A number into an empty value (a parameter made again per row) is the
+  // whole-struct copy the general copy ends in, without its checks.
+  VARTYPE vt = value.vt;
+  if (m_value.vt == VT_EMPTY && (vt == VT_I4 || vt == VT_I8 || vt == VT_R8 || vt == VT_I2 || vt == VT_R4 ||
+                                 vt == VT_BOOL || vt == VT_DATE || vt == VT_CY || vt == VT_NULL)) {
+    static_cast<VARIANT&>(m_value) = value;
+  } else if (m_value.vt == VT_BSTR && vt == VT_BSTR && m_value.bstrVal && value.bstrVal &&
+             SysStringByteLen(value.bstrVal) % sizeof(OLECHAR) == 0) {
+    // Text over text goes in the room of the old where it fits.
+    if (!SysReAllocStringLen(&m_value.bstrVal, value.bstrVal, SysStringLen(value.bstrVal)))
+      _com_issue_error(E_OUTOFMEMORY);
+  } else {
+    m_value = value;
+  }
   m_appending = false;
 }
 DataTypeEnum _Parameter::GetType() { return m_type; }
@@ -103,9 +118,13 @@ HRESULT Parameters::Delete(const _variant_t& Index) {
   return S_OK;
 }
 
+// Handles change places by Detach and Attach: each copy of a handle counts
+// a reference up and down again, a locked bus cycle each, several per
+// parameter per row.
 void Parameters::ZelClear() {
   while (!m_items.empty()) {
-    _ParameterPtr gone = m_items.back();
+    _ParameterPtr gone;
+    gone.Attach(m_items.back().Detach());
     m_items.pop_back();
     Retire(gone);
   }
@@ -113,18 +132,22 @@ void Parameters::ZelClear() {
 
 // A parameter no one else holds is kept to be made again: a command whose
 // parameters are cleared and appended per row makes no object per row.
-void Parameters::Retire(const _ParameterPtr& gone) {
-  gone->AddRef();
-  if (gone->Release() == 1 && m_spare.size() < kSpares) {
+void Parameters::Retire(_ParameterPtr& gone) {
+  if (gone->ZelRefCount() == 1 && m_spare.size() < kSpares) {
     gone->ZelReset();
-    m_spare.push_back(gone);
+    m_spare.emplace_back();
+    m_spare.back().Attach(gone.Detach());
   }
 }
 
 _ParameterPtr Parameters::ZelMake() {
-  if (m_spare.empty()) return _ParameterPtr(new _Parameter);
-  _ParameterPtr p = m_spare.back();
-  m_spare.pop_back();
+  _ParameterPtr p;
+  if (m_spare.empty()) {
+    p = new _Parameter;
+  } else {
+    p.Attach(m_spare.back().Detach());
+    m_spare.pop_back();
+  }
   return p;
 }
 

@@ -30,7 +30,8 @@ struct _Parameter : IDispatch {
   const _variant_t& ZelValue() const { return m_value; }  // without a copy, for the command
   // Appends to a text or binary value (the first call after PutValue replaces it).
   HRESULT AppendChunk(const _variant_t& Data);
-  // Back to the state of a new parameter, for reuse.
+  // Back to the state of a new parameter but for the name and a text value,
+  // for reuse by a maker that puts both.
   void ZelReset();
 
 private:
@@ -60,15 +61,18 @@ struct Parameters : IDispatch {
   // For the command that runs them.
   const std::vector<_ParameterPtr>& ZelItems() const { return m_items; }
   // A new parameter for the command: one deleted from here that no one
-  // else held, made like new, or a fresh one.
+  // else held, made like new but for the name and text it may still have
+  // (the maker puts both), or a fresh one.
   _ParameterPtr ZelMake();
+  // Appends a parameter ZelMake just gave, which cannot be here already.
+  void ZelAdd(_ParameterPtr made) { m_items.push_back(std::move(made)); }
   // Deletes every parameter, last first, as Delete would one by one.
   void ZelClear();
 
 private:
   static constexpr size_t kSpares = 64;
   long IndexOf(const _variant_t& index);
-  void Retire(const _ParameterPtr& gone);
+  void Retire(_ParameterPtr& gone);
   std::vector<_ParameterPtr> m_items;
   std::vector<_ParameterPtr> m_spare;
 };

@@ -17,6 +17,8 @@ std::vector<_variant_t> Items(const VARIANT& v) {
   return std::vector<_variant_t>(1, _variant_t(v));
 }
 
+bool OnlyHeldOnce(const IUnknown* object) { return object->ZelRefCount() == 1; }
+
 }  // namespace
 
 _Recordset::_Recordset() : m_state(std::make_shared<zelado::RecordsetState>()) {}
@@ -221,4 +223,34 @@ _RecordsetPtr _Recordset::ZelExecuted(_Connection* connection, std::unique_ptr<z
   _RecordsetPtr rs(new _Recordset);
   rs->ZelAttach(connection, std::move(rows), adOpenForwardOnly, adLockReadOnly);
   return rs;
+}
+
+_RecordsetPtr _Recordset::ZelExecuted(_Connection* connection, std::unique_ptr<zelado::RowStream> rows,
+                                      VARIANT* RecordsAffected, long Options, _RecordsetPtr (&spares)[2]) {
+  if (!zelado::WantsNoRecords(Options) && rows->Columns().empty()) {
+    for (_RecordsetPtr& spare : spares) {
+      if (spare && spare->ZelAsNew()) {
+        zelado::PutCount(RecordsAffected, connection->ZelSession().RowsAffected());
+        return spare;
+      }
+    }
+  }
+  _RecordsetPtr rs = ZelExecuted(connection, std::move(rows), RecordsAffected, Options);
+  if (rs && !rs->m_state->Open()) {
+    // It takes an empty place, or that of a spare no one else holds (so one
+    // that was changed for good), or else the first.
+    size_t slot = 0;
+    while (slot < 2 && spares[slot] && !OnlyHeldOnce(spares[slot])) ++slot;
+    spares[slot < 2 ? slot : 0] = rs;
+  }
+  return rs;
+}
+
+bool _Recordset::ZelAsNew() {
+  if (!OnlyHeldOnce(this) || m_fields || m_state.use_count() != 1) return false;
+  const zelado::RecordsetState& s = *m_state;
+  // What Open, a move or an edit leaves behind; Close puts back most of it.
+  return m_cursor == adOpenForwardOnly && m_lock == adLockReadOnly && !s.cursor && !s.reopen && !s.connection &&
+         s.columns.empty() && s.table.empty() && !s.writable && s.edit == adEditNone && s.editRow.empty() &&
+         s.changed.empty() && s.appending.empty() && s.chunkField == -1 && s.chunkOffset == 0;
 }

@@ -59,6 +59,12 @@ struct _Recordset : IDispatch {
   // with adExecuteNoRecords; RecordsAffected takes the engine's count.
   static _RecordsetPtr ZelExecuted(_Connection* connection, std::unique_ptr<zelado::RowStream> rows,
                                    VARIANT* RecordsAffected, long Options);
+  // The same for a command run again and again. Its closed answers are kept
+  // in `spares`, and one that no one else holds and that is still as it was
+  // made answers again a statement without rows, instead of a new recordset.
+  // Two, as a caller holds the last answer while it runs the next.
+  static _RecordsetPtr ZelExecuted(_Connection* connection, std::unique_ptr<zelado::RowStream> rows,
+                                   VARIANT* RecordsAffected, long Options, _RecordsetPtr (&spares)[2]);
 
   // Opens this recordset over rows a connection or a command produced; a
   // stream without columns leaves it closed. `reopen` runs the source again
@@ -67,6 +73,9 @@ struct _Recordset : IDispatch {
                  LockTypeEnum lock, std::function<std::unique_ptr<zelado::RowStream>()> reopen = nullptr);
 
 private:
+  // Closed, held by one handle only, and in every respect as new.
+  bool ZelAsNew();
+
   std::shared_ptr<zelado::RecordsetState> m_state;
   FieldsPtr m_fields;
   CursorTypeEnum m_cursor = adOpenForwardOnly;

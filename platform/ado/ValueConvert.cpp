@@ -1,5 +1,7 @@
 #include "platform/ado/ValueConvert.h"
 
+#include "platform/base/Utf8.h"
+
 #include <cstring>
 #include <cwchar>
 #if defined(__SSE2__)
@@ -151,14 +153,37 @@ _variant_t ToVariant(const Value& value, DataTypeEnum type) {
   return v;
 }
 
+namespace {
+
+// The usual pairs, written into `out` where its text room is kept: a bound
+// parameter per row comes here. False for any other pair.
+bool PutUsual(const VARIANT& in, DataTypeEnum type, Value& out) {
+  if (!Given(in) || in.vt == VT_NULL) {
+    out.kind = Value::Null;
+  } else if ((in.vt == VT_I4 || in.vt == VT_I8) && (IsIntegerType(type) || type == adVariant)) {
+    out.kind = Value::Integer;
+    out.i = in.vt == VT_I4 ? in.lVal : in.llVal;
+  } else if (in.vt == VT_R8 && (type == adDouble || type == adSingle || type == adVariant)) {
+    out.kind = Value::Real;
+    out.r = in.dblVal;
+  } else if (in.vt == VT_BSTR && (IsTextType(type) || type == adVariant)) {
+    out.kind = Value::Text;
+    ZelWideToUtf8Into(in.bstrVal, SysStringLen(in.bstrVal), out.bytes);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void FromVariantInto(const VARIANT& in, DataTypeEnum type, Value& out) {
+  if (!PutUsual(in, type, out)) out = FromVariant(in, type);
+}
+
 Value FromVariant(const VARIANT& in, DataTypeEnum type) {
-  if (!Given(in) || in.vt == VT_NULL) return Value();
-  // The usual pairs directly: a bound parameter per row comes here.
-  if (in.vt == VT_I4 && (IsIntegerType(type) || type == adVariant)) return Value::Int(in.lVal);
-  if (in.vt == VT_I8 && (IsIntegerType(type) || type == adVariant)) return Value::Int(in.llVal);
-  if (in.vt == VT_R8 && (type == adDouble || type == adSingle || type == adVariant)) return Value::Dbl(in.dblVal);
-  if (in.vt == VT_BSTR && (IsTextType(type) || type == adVariant))
-    return Value::Str(ZelUtf8FromWide(in.bstrVal, SysStringLen(in.bstrVal)));
+  Value usual;
+  if (PutUsual(in, type, usual)) return usual;
   if (in.vt == (VT_ARRAY | VT_UI1)) {
     std::string bytes;
     BytesOf(in, bytes);
@@ -270,6 +295,8 @@ std::wstring Text(const _bstr_t& text) {
 }
 
 void AssignText(std::wstring& to, const wchar_t* text, size_t length) {
+  // The same text again (a name or statement per row) is only compared.
+  if (text && length == to.size() && std::wmemcmp(text, to.data(), length) == 0) return;
   if (text)
     to.assign(text, length);
   else

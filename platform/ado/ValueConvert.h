@@ -19,6 +19,8 @@ _variant_t ToVariant(const Value& value, DataTypeEnum type);
 void ToVariant(const Value& value, DataTypeEnum type, VARIANT& out);
 // Raises TypeMismatch when the variant cannot become a value of the type.
 Value FromVariant(const VARIANT& value, DataTypeEnum type);
+// The same into an existing value, reusing the room of its text.
+void FromVariantInto(const VARIANT& value, DataTypeEnum type, Value& out);
 
 // The natural data type of a variant, for parameters given no type.
 DataTypeEnum TypeOfVariant(VARTYPE vt);

@@ -81,6 +81,10 @@ struct IUnknown {
     if (n == 0) delete this;
     return n;
   }
+  // How many references there are now: a plain read, for an owner asking
+  // whether its own is the only one, where AddRef and Release would each
+  // take a locked bus cycle.
+  ULONG ZelRefCount() const { return m_cRef.load(); }
 
 private:
   std::atomic<ULONG> m_cRef{0};

@@ -25,22 +25,35 @@ std::wstring ZelUtf8ToWide(const char* s, size_t n) {
 
 std::string ZelWideToUtf8(const wchar_t* s, size_t n) {
   std::string out;
-  out.reserve(n);
-  for (size_t i = 0; i < n; ++i) {
-    unsigned cp = static_cast<unsigned>(s[i]);
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-    if (cp < 0x80) out += static_cast<char>(cp);
-    else if (cp < 0x800) { out += static_cast<char>(0xC0 | (cp >> 6)); out += static_cast<char>(0x80 | (cp & 0x3F)); }
-    else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (cp >> 18));
-      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-  }
+  ZelWideToUtf8Into(s, n, out);
   return out;
+}
+
+void ZelWideToUtf8Into(const wchar_t* s, size_t n, std::string& out) {
+  // Written through a plain pointer, where appending byte by byte checks the
+  // room each time. ASCII, the usual text, takes a byte a character; from
+  // the first other character on, room for the worst case, cut back after.
+  out.resize(n);
+  size_t i = 0;
+  for (char* a = &out[0]; i < n && static_cast<unsigned>(s[i]) < 0x80; ++i) a[i] = static_cast<char>(s[i]);
+  if (i == n) return;
+  out.resize(i + (n - i) * 4);
+  char* o = &out[i];
+  for (; i < n; ++i) {
+    unsigned cp = static_cast<unsigned>(s[i]);
+    if (cp < 0x80) { *o++ = static_cast<char>(cp); continue; }
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+    if (cp < 0x800) {
+      *o++ = static_cast<char>(0xC0 | (cp >> 6));
+    } else if (cp < 0x10000) {
+      *o++ = static_cast<char>(0xE0 | (cp >> 12));
+      *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    } else {
+      *o++ = static_cast<char>(0xF0 | (cp >> 18));
+      *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    }
+    *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  out.resize(static_cast<size_t>(o - out.data()));
 }

@@ -11,4 +11,6 @@
 
 std::wstring ZelUtf8ToWide(const char* s, size_t n);
 std::string ZelWideToUtf8(const wchar_t* s, size_t n);
+// The same into `out`, replacing its content in the room it already has.
+void ZelWideToUtf8Into(const wchar_t* s, size_t n, std::string& out);
 inline std::string ZelWideToUtf8(const wchar_t* s) { return s ? ZelWideToUtf8(s, wcslen(s)) : std::string(); }

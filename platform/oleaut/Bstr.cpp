@@ -1,5 +1,7 @@
 #include "platform/oleaut/Bstr.h"
 
+#include <malloc.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -58,10 +60,12 @@ struct Cache {
     size_t s = StepOf(bytes);
     return count[s] ? kept[s][--count[s]] : nullptr;
   }
-  bool Keep(char* block, size_t bytes) {
-    if (!ZEL_BSTR_CACHE || closed || bytes > (kSteps - 1) * kStep) return false;
-    size_t s = StepOf(bytes);
-    if (count[s] == kKeep) return false;
+  // Filed by the room the block has, not by the text it held last: a
+  // string rewritten in place may hold less, or more, than it was made for.
+  bool Keep(char* block) {
+    if (!ZEL_BSTR_CACHE || closed) return false;
+    size_t s = (malloc_usable_size(block) - kHeader - 2 * sizeof(OLECHAR)) / kStep;
+    if (s >= kSteps || count[s] == kKeep) return false;
     kept[s][count[s]++] = block;
     return true;
   }
@@ -110,6 +114,18 @@ INT SysReAllocString(BSTR* pbstr, const OLECHAR* psz) {
 
 INT SysReAllocStringLen(BSTR* pbstr, const OLECHAR* psz, UINT len) {
   if (!pbstr) return FALSE;
+  // Text that fits the block the string already has is written there (a
+  // value set again and again); psz may point into it.
+  size_t bytes = static_cast<size_t>(len) * sizeof(OLECHAR);
+  if (*pbstr && bytes <= kMaxBytes && malloc_usable_size(BlockOf(*pbstr)) >= kHeader + bytes + 2 * sizeof(OLECHAR)) {
+    if (psz)
+      memmove(*pbstr, psz, bytes);
+    else
+      memset(*pbstr, 0, bytes);
+    memset(reinterpret_cast<char*>(*pbstr) + bytes, 0, 2 * sizeof(OLECHAR));
+    *LengthWord(*pbstr) = static_cast<DWORD>(bytes);
+    return TRUE;
+  }
   // psz may point into *pbstr, so copy before freeing the old string.
   BSTR b = SysAllocStringLen(psz, len);
   if (!b) return FALSE;
@@ -120,7 +136,7 @@ INT SysReAllocStringLen(BSTR* pbstr, const OLECHAR* psz, UINT len) {
 
 void SysFreeString(BSTR bstrString) {
   if (!bstrString) return;
-  if (!t_cache.Keep(BlockOf(bstrString), *LengthWord(bstrString))) free(BlockOf(bstrString));
+  if (!t_cache.Keep(BlockOf(bstrString))) free(BlockOf(bstrString));
 }
 
 UINT SysStringLen(BSTR pbstr) { return pbstr ? *LengthWord(pbstr) / sizeof(OLECHAR) : 0; }

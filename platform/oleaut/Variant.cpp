@@ -56,6 +56,11 @@ void VariantInit(VARIANTARG* pvarg) {
 HRESULT VariantClear(VARIANTARG* pvarg) {
   if (!pvarg) return E_INVALIDARG;
   VARTYPE vt = pvarg->vt;
+  // Empty, null, numbers, currency and dates own nothing: the common case.
+  if (vt <= VT_DATE) {
+    Init(pvarg);
+    return S_OK;
+  }
   if (!ValidVarType(vt)) return DISP_E_BADVARTYPE;
   if (vt & VT_BYREF) {
     // the referenced value belongs to someone else

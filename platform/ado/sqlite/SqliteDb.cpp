@@ -76,6 +76,17 @@ std::string QuoteName(const std::wstring& name) {
   return out + "\"";
 }
 
+StmtPool::Idle::node_type StmtPool::Take(const std::string& text) {
+  if (!last.empty() && last.key() == text) return std::move(last);
+  auto it = idle.find(text);
+  return it == idle.end() ? Idle::node_type() : idle.extract(it);
+}
+
+void StmtPool::Give(Idle::node_type entry) {
+  if (!last.empty()) idle.insert(std::move(last));
+  last = std::move(entry);
+}
+
 void Bind(sqlite3* db, sqlite3_stmt* stmt, int index, const Value& v, bool copy) {
   sqlite3_destructor_type keep = copy ? SQLITE_TRANSIENT : SQLITE_STATIC;
   int rc = SQLITE_OK;

@@ -38,6 +38,15 @@ struct StmtPool {
   static constexpr size_t kMax = 32;
   using Idle = std::map<std::string, StmtPtr>;
   Idle idle;
+  // The entry given back last, kept out of the map: a command run once per
+  // row finds its statement again without a search or a rebalanced tree.
+  Idle::node_type last;
+
+  // The idle statement of `text` with its entry, taken out; empty when none.
+  Idle::node_type Take(const std::string& text);
+  // An entry back from a run (one whose text is idle already goes).
+  void Give(Idle::node_type entry);
+  size_t Size() const { return idle.size() + (last.empty() ? 0 : 1); }
 };
 using PoolPtr = std::shared_ptr<StmtPool>;
 

@@ -134,15 +134,18 @@ bool Rows::KeysAlone(std::vector<int64_t>& keys) {
 
 Rows::~Rows() {
   PoolPtr pool = m_pool.lock();
-  if (!pool || !m_stmt || pool->idle.size() >= StmtPool::kMax) return;
-  sqlite3_reset(m_stmt.get());
+  if (!pool || !m_stmt || pool->Size() >= StmtPool::kMax) return;
+  if (m_hasRow) sqlite3_reset(m_stmt.get());  // a spent statement was reset by its last step
   sqlite3_clear_bindings(m_stmt.get());
   if (m_entry.empty()) {
-    pool->idle.emplace(std::move(m_text), std::move(m_stmt));
+    // The first run of a text makes the entry it will travel in.
+    StmtPool::Idle one;
+    one.emplace(std::move(m_text), std::move(m_stmt));
+    m_entry = one.extract(one.begin());
   } else {
     m_entry.mapped() = std::move(m_stmt);
-    pool->idle.insert(std::move(m_entry));
   }
+  pool->Give(std::move(m_entry));
 }
 
 void Rows::ReturnTo(const PoolPtr& pool, std::string text) {

@@ -163,10 +163,14 @@ StmtPtr SqliteSession::Keyed(sqlite3_stmt* stmt, const char* text, std::wstring&
 std::unique_ptr<Rows> SqliteSession::Start(StmtPtr stmt, const std::vector<Value>& params, size_t& used,
                                            const std::wstring& table, int64_t& changed) {
   int count = sqlite3_bind_parameter_count(stmt.get());
+  // A statement without columns runs to its end in the first step below,
+  // while the caller's values are still there: the engine reads them where
+  // they lie instead of copying them. Rows read later need their own copy.
+  bool copy = sqlite3_column_count(stmt.get()) != 0;
   for (int i = 1; i <= count; ++i, ++used) {
     if (used >= params.size())
       Raise(ErrorKind::InvalidArgument, L"the statement has more ? markers than values were given");
-    Bind(m_db->handle, stmt.get(), i, params[used]);
+    Bind(m_db->handle, stmt.get(), i, params[used], copy);
   }
   bool writes = !sqlite3_stmt_readonly(stmt.get());
   std::unique_ptr<Rows> rows(new Rows(m_db, std::move(stmt), !table.empty(), table));
@@ -185,10 +189,9 @@ std::unique_ptr<RowStream> SqliteSession::Execute(const std::wstring& text, cons
   size_t used = 0, statements = 0;
   int64_t changed = -1;
   std::unique_ptr<Rows> last;
-  auto idle = keyed ? m_pool->idle.end() : m_pool->idle.find(sql);
-  if (idle != m_pool->idle.end()) {
+  StmtPool::Idle::node_type entry = keyed ? StmtPool::Idle::node_type() : m_pool->Take(sql);
+  if (!entry.empty()) {
     // The pool entry itself goes with the stream and comes back with it.
-    StmtPool::Idle::node_type entry = m_pool->idle.extract(idle);
     last = Start(std::move(entry.mapped()), params, used, L"", changed);
     if (used < params.size())
       Raise(ErrorKind::InvalidArgument, L"more values were given than the statement has ? markers");

@@ -21,6 +21,15 @@ _variant_t Restrictions(std::initializer_list<const wchar_t*> items) {
   return out;
 }
 
+// A command on the connection with its text.
+_CommandPtr CommandOn(const _ConnectionPtr& c, const wchar_t* text) {
+  _CommandPtr cmd;
+  cmd.CreateInstance(CLSID_Command);
+  cmd->PutRefActiveConnection(c);
+  cmd->PutCommandText(_bstr_t(text));
+  return cmd;
+}
+
 std::vector<std::wstring> Column(const _RecordsetPtr& rs, const wchar_t* name) {
   std::vector<std::wstring> out;
   for (; !rs->GetadoEOF(); rs->MoveNext()) out.push_back(Str(rs->GetCollect(_variant_t(name))));
@@ -177,4 +186,134 @@ TEST_F(AdoTest, ParametersClearedPerRunStartAfresh) {
     EXPECT_EQ(VT_EMPTY, fresh->GetValue().vt);
     EXPECT_EQ(adEmpty, fresh->GetType());
   }
+}
+
+TEST_F(AdoTest, TextsOfEveryLengthPerRunArriveWhole) {
+  Exec(m_conn, L"CREATE TABLE t(n INTEGER, s TEXT)");
+  _CommandPtr cmd = CommandOn(m_conn, L"INSERT INTO t VALUES(?, ?)");
+  ParametersPtr params = cmd->GetParameters();
+  // Longer, shorter, empty and wider texts one after another through the
+  // same parameter; names swap places between runs.
+  const std::wstring texts[] = {L"a long text that is written first of all", L"", L"short",
+                                L"caf\u00e9 \u20ac \U0001F600", L"x", std::wstring(3000, L'w')};
+  long n = 0;
+  for (const std::wstring& text : texts) {
+    while (params->GetCount() > 0) params->Delete(_variant_t(0L));
+    const wchar_t* first = n % 2 ? L"s" : L"n";
+    params->Append(cmd->CreateParameter(_bstr_t(first), adInteger, adParamInput, 4, _variant_t(n)));
+    params->Append(cmd->CreateParameter(_bstr_t(n % 2 ? L"n" : L"s"), adVarWChar, adParamInput, 0,
+                                        _variant_t(text.c_str())));
+    EXPECT_EQ(n % 2, params->GetItem(_variant_t(L"s"))->GetType() == adInteger ? 1 : 0);
+    cmd->Execute(nullptr, nullptr, adCmdText);
+    ++n;
+  }
+  _RecordsetPtr rs = Open(m_conn, L"SELECT s FROM t ORDER BY n", adOpenForwardOnly);
+  for (const std::wstring& text : texts) {
+    ASSERT_FALSE(rs->GetadoEOF());
+    EXPECT_EQ(text, Str(rs->GetCollect(_variant_t(0L))));
+    rs->MoveNext();
+  }
+  EXPECT_TRUE(rs->GetadoEOF());
+}
+
+TEST_F(AdoTest, RowsStillBeingReadKeepTheValuesTheyRanWith) {
+  Exec(m_conn, L"CREATE TABLE t(s TEXT); INSERT INTO t VALUES('a'), ('b'), ('c'), ('d'), ('e'), ('f')");
+  // Read in rowid order, a step at a time (a sort would read all at once).
+  _CommandPtr cmd = CommandOn(m_conn, L"SELECT s FROM t WHERE s >= ?");
+  // Of one length, so the second is written over the first where it lies.
+  const wchar_t* low = L"b-a-text-longer-than-any-small-string";
+  const wchar_t* high = L"z-a-text-longer-than-any-small-string";
+  _ParameterPtr from = cmd->CreateParameter(_bstr_t(L"from"), adVarWChar, adParamInput, 0, _variant_t(low));
+  cmd->GetParameters()->Append(from);
+  _RecordsetPtr first = cmd->Execute(nullptr, nullptr, adCmdText);
+  ASSERT_EQ(adStateOpen, first->GetState());
+  // The next run writes its values where the last run's were; rows of the
+  // first are read only now, a step at a time.
+  from->PutValue(_variant_t(high));
+  _RecordsetPtr second = cmd->Execute(nullptr, nullptr, adCmdText);
+  EXPECT_TRUE(second->GetadoEOF());
+  std::vector<std::wstring> seen;
+  for (; !first->GetadoEOF(); first->MoveNext()) seen.push_back(Str(first->GetCollect(_variant_t(0L))));
+  EXPECT_EQ((std::vector<std::wstring>{L"c", L"d", L"e", L"f"}), seen);
+
+  // A statement that changes rows and answers some reads them back the same way.
+  cmd->PutCommandText(_bstr_t(L"INSERT INTO t VALUES(?) RETURNING s"));
+  from->PutValue(_variant_t(L"returned"));
+  _RecordsetPtr back = cmd->Execute(nullptr, nullptr, adCmdText);
+  from->PutValue(_variant_t(L"overwritten text, longer"));
+  cmd->Execute(nullptr, nullptr, adCmdText | adExecuteNoRecords);
+  ASSERT_EQ(adStateOpen, back->GetState());
+  EXPECT_EQ(L"returned", Str(back->GetCollect(_variant_t(0L))));
+}
+
+TEST_F(AdoTest, ClosedAnswersAreNeverSharedOrHandedOutChanged) {
+  Exec(m_conn, L"CREATE TABLE t(a INTEGER)");
+  _CommandPtr cmd = CommandOn(m_conn, L"INSERT INTO t VALUES(1)");
+  auto run = [&] { return cmd->Execute(nullptr, nullptr, adCmdText); };
+  _RecordsetPtr kept = run();
+  ASSERT_TRUE(kept);
+  FieldsPtr keptFields;
+  // A caller's own use of an answer it then lets go of: none of it may show
+  // in a later answer.
+  const std::function<void(_RecordsetPtr&)> uses[] = {
+      [](_RecordsetPtr& r) { r->PutCursorType(adOpenStatic); },
+      [](_RecordsetPtr& r) { r->PutLockType(adLockOptimistic); },
+      [&](_RecordsetPtr& r) { keptFields = r->GetFields(); },
+      [&](_RecordsetPtr& r) {
+        r->Open(_variant_t(L"SELECT a FROM t"), _variant_t(static_cast<IDispatch*>(m_conn)), adOpenKeyset,
+                adLockOptimistic, adCmdText);
+      },
+  };
+  int n = 1;
+  for (const auto& use : uses) {
+    _RecordsetPtr a = run(), b = run();
+    n += 2;
+    use(a);
+    a = nullptr;
+    b = nullptr;
+    for (int i = 0; i < 3; i++, n++) {
+      _RecordsetPtr answer = run();
+      EXPECT_NE(kept.GetInterfacePtr(), answer.GetInterfacePtr()) << "held by the caller";
+      EXPECT_EQ(adStateClosed, answer->GetState());
+      EXPECT_EQ(adOpenForwardOnly, answer->GetCursorType());
+      EXPECT_EQ(adLockReadOnly, answer->GetLockType());
+      EXPECT_EQ(adErrObjectClosed, CodeOf([&] { answer->GetadoEOF(); }));
+      if (keptFields) {
+        EXPECT_NE(keptFields.GetInterfacePtr(), answer->GetFields().GetInterfacePtr());
+      }
+    }
+  }
+  EXPECT_EQ(adStateClosed, kept->GetState());
+  _variant_t affected;
+  cmd->Execute(&affected, nullptr, adCmdText);
+  EXPECT_EQ(1, Long(affected));
+  EXPECT_EQ(n + 1, Long(Open(m_conn, L"SELECT count(*) FROM t", adOpenForwardOnly)->GetCollect(_variant_t(0L))));
+}
+
+TEST(Parameter, ValuePutAgainIsExactlyTheNewOne) {
+  CoInitialize(nullptr);
+  _CommandPtr cmd;
+  cmd.CreateInstance(CLSID_Command);
+  _ParameterPtr p = cmd->CreateParameter(_bstr_t(L"p"), adVariant, adParamInput, 0, _variant_t(L"first text"));
+  const wchar_t* texts[] = {L"much longer than the first text was", L"short", L""};
+  for (const wchar_t* t : texts) {
+    p->PutValue(_variant_t(t));
+    EXPECT_EQ(VT_BSTR, p->GetValue().vt);
+    EXPECT_EQ(t, Str(p->GetValue()));
+  }
+  // An odd number of bytes, a null string, then a number: each kept as given.
+  _variant_t odd;
+  odd.vt = VT_BSTR;
+  odd.bstrVal = SysAllocStringByteLen("abc", 3);
+  p->PutValue(odd);
+  EXPECT_EQ(3u, SysStringByteLen(p->GetValue().bstrVal));
+  _variant_t none;
+  none.vt = VT_BSTR;
+  none.bstrVal = nullptr;
+  p->PutValue(none);
+  EXPECT_EQ(nullptr, p->GetValue().bstrVal);
+  p->PutValue(_variant_t(L"text again"));
+  p->PutValue(_variant_t(7L));
+  EXPECT_EQ(VT_I4, p->GetValue().vt);
+  EXPECT_EQ(7, Long(p->GetValue()));
 }

@@ -24,7 +24,30 @@ TEST(Bstr, LengthPrefixKeepsEmbeddedNullsAndNullIsEmpty) {
   BSTR bytes = SysAllocStringByteLen("xyz", 3);
   EXPECT_EQ(SysStringByteLen(bytes), 3u);
   EXPECT_EQ(memcmp(bytes, "xyz", 3), 0);
+  EXPECT_EQ(memcmp(reinterpret_cast<char*>(bytes) + 3, "\0\0\0\0", 4), 0);  // an odd length is still ended
   SysFreeString(bytes);
+
+  // Set again and again: shorter, longer, empty, from nothing; each time
+  // exactly the new text, ended.
+  BSTR again = SysAllocString(L"a text of some length");
+  const wchar_t* texts[] = {L"short", L"", L"a much longer text than the first one was, by far", L"mid"};
+  for (const wchar_t* t : texts) {
+    ASSERT_TRUE(SysReAllocString(&again, t));
+    EXPECT_EQ(std::wstring(again, SysStringLen(again)), t);
+    EXPECT_EQ(again[SysStringLen(again)], L'\0');
+  }
+  ASSERT_TRUE(SysReAllocStringLen(&again, nullptr, 2));
+  EXPECT_EQ(SysStringLen(again), 2u);
+  EXPECT_EQ(again[0], L'\0');
+  EXPECT_EQ(again[1], L'\0');
+  SysFreeString(again);
+
+  // Without a source the text is nulls, not what the allocator left there.
+  for (int i = 0; i < 4; i++) SysFreeString(SysAllocStringLen(L"leftover text!", 14));
+  BSTR zeros = SysAllocStringLen(nullptr, 14);
+  ASSERT_NE(zeros, nullptr);
+  for (int i = 0; i <= 14; i++) EXPECT_EQ(zeros[i], L'\0') << i;
+  SysFreeString(zeros);
 
   EXPECT_EQ(SysAllocStringLen(nullptr, 0xFFFFFFFFu), nullptr);  // too large: NULL, no crash
 }
@@ -118,6 +141,32 @@ TEST(Bstr, ReusedBlocksComeBackEmptyAndSized) {
     std::wstring want = i % 2 ? text(i) : L"again";
     EXPECT_EQ(std::wstring(held[i], SysStringLen(held[i])), want);
     SysFreeString(held[i]);
+  }
+}
+
+TEST(Bstr, BlocksRewrittenInPlaceAreKeptByTheirRoom) {
+  // A string made short and rewritten in place with longer text (or the
+  // other way) goes back to the kept blocks; every string made afterwards
+  // must have room for its whole text, which the checked fill below and
+  // the allocator's own checks on free would show.
+  for (UINT made = 0; made <= 70; made += 3) {
+    for (UINT now = 0; now <= 70; now += 5) {
+      BSTR b = SysAllocStringLen(nullptr, made);
+      std::wstring longer(now, L'r');
+      ASSERT_TRUE(SysReAllocStringLen(&b, longer.c_str(), now));
+      ASSERT_EQ(std::wstring(b, SysStringLen(b)), longer);
+      SysFreeString(b);
+    }
+    std::vector<BSTR> fresh;
+    for (UINT n = 0; n <= 128; ++n) {
+      std::wstring text(n, static_cast<wchar_t>(L'a' + n % 26));
+      fresh.push_back(SysAllocStringLen(text.c_str(), n));
+    }
+    for (UINT n = 0; n <= 128; ++n) {
+      ASSERT_EQ(SysStringLen(fresh[n]), n);
+      ASSERT_EQ(std::wstring(fresh[n], n), std::wstring(n, static_cast<wchar_t>(L'a' + n % 26)));
+      SysFreeString(fresh[n]);
+    }
   }
 }
 
