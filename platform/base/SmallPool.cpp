@@ -41,6 +41,7 @@ struct Span {
   size_t live;
   size_t size;  // of each block
   bool listed;
+  bool huge;    // offered for huge pages
 };
 
 struct SizeClass {
@@ -72,7 +73,7 @@ Span* NewSpan(size_t size, bool huge) {
     munmap(reinterpret_cast<void*>(aligned + kSpanBytes), tail);
   if (huge) madvise(reinterpret_cast<void*>(aligned), kSpanBytes, MADV_HUGEPAGE);  // a hint only
   Span* s = reinterpret_cast<Span*>(aligned);
-  *s = Span{nullptr, nullptr, nullptr, nullptr, nullptr, 0, size, false};
+  *s = Span{nullptr, nullptr, nullptr, nullptr, nullptr, 0, size, false, huge};
   const size_t head = (sizeof(Span) + 63) & ~size_t(63);
   s->bump = reinterpret_cast<char*>(aligned) + head;
   s->end = s->bump + (kSpanBytes - head) / size * size;
@@ -131,6 +132,10 @@ void* ZelPoolAlloc(size_t n) {
   return p;
 }
 
+// An empty span goes back at once unless new blocks come from it. That one
+// stays, so that making and freeing one block in a loop does not map and
+// unmap; but once it is the last of a huge class (a big document closed),
+// it goes too, and the class starts again on ordinary pages.
 void ZelPoolFree(void* p) {
   if (!p) return;
   Pool& pool = ThePool();
@@ -141,13 +146,19 @@ void ZelPoolFree(void* p) {
   f->next = s->free;
   s->free = f;
   ZEL_POISON(p, s->size);
-  if (s == c.current) {
-    --s->live;
-  } else if (--s->live == 0) {
+  if (--s->live > 0) {
+    if (s != c.current) List(c, s);
+    return;
+  }
+  if (s != c.current) {
     Unlist(c, s);
     --c.spans;
     munmap(s, kSpanBytes);
-  } else {
-    List(c, s);
+  }
+  Span* cur = c.current;
+  if (cur && cur->live == 0 && cur->huge && c.spans == 1) {
+    c.current = nullptr;
+    c.spans = 0;
+    munmap(cur, kSpanBytes);
   }
 }
