@@ -8,7 +8,9 @@
 // one fault then maps a whole span, which matters most where touching
 // fresh memory is slow, while small users stay on ordinary pages. A freed
 // block goes on its span's free list; a span whose blocks are all free
-// goes back to the system. Any thread may make or free blocks.
+// goes back to the system, but for the one new blocks come from while its
+// class has other spans or uses ordinary pages. Any thread may make or
+// free blocks.
 #pragma once
 
 #include <cstddef>
