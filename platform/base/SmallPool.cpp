@@ -6,21 +6,7 @@
 #include <mutex>
 #include <new>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define ZEL_POOL_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ZEL_POOL_ASAN 1
-#endif
-#endif
-#ifdef ZEL_POOL_ASAN
-#include <sanitizer/asan_interface.h>
-#define ZEL_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
-#define ZEL_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
-#else
-#define ZEL_POISON(p, n) ((void)(p), (void)(n))
-#define ZEL_UNPOISON(p, n) ((void)(p), (void)(n))
-#endif
+#include "platform/base/Sanitizer.h"
 
 namespace {
 

@@ -32,10 +32,10 @@ int Found(size_t p) { return p == std::wstring_view::npos ? -1 : static_cast<int
 
 // ---- the buffer ----
 
-wchar_t* CString::Allocate(int capacity) {
-  void* p = std::malloc(sizeof(Rep) + (static_cast<size_t>(capacity) + 1) * sizeof(wchar_t));
-  if (!p) throw std::bad_alloc();
-  Rep* r = new (p) Rep;
+// A buffer of `capacity` characters in `room`; capacity -1 marks a packed
+// buffer of the small-block pool.
+static wchar_t* StartBuffer(void* room, int capacity) {
+  CString::Rep* r = new (room) CString::Rep;
   r->refs.store(1, std::memory_order_relaxed);
   r->length = 0;
   r->capacity = capacity;
@@ -44,15 +44,18 @@ wchar_t* CString::Allocate(int capacity) {
   return chars;
 }
 
+wchar_t* CString::Allocate(int capacity) {
+  void* p = std::malloc(sizeof(Rep) + (static_cast<size_t>(capacity) + 1) * sizeof(wchar_t));
+  if (!p) throw std::bad_alloc();
+  return StartBuffer(p, capacity);
+}
+
 CString CString::Packed(const wchar_t* s, int nLength) {
   CString r;
   if (!s || nLength <= 0) return r;
   size_t bytes = sizeof(Rep) + (static_cast<size_t>(nLength) + 1) * sizeof(wchar_t);
   if (bytes > kZelPoolLargest) return CString(s, nLength);
-  Rep* h = new (ZelPoolAlloc(bytes)) Rep;
-  h->refs.store(1, std::memory_order_relaxed);
-  h->capacity = -1;
-  r.m_psz = reinterpret_cast<wchar_t*>(h + 1);
+  r.m_psz = StartBuffer(ZelPoolAlloc(bytes), -1);
   std::wmemcpy(r.m_psz, s, static_cast<size_t>(nLength));
   r.SetLength(nLength);
   return r;

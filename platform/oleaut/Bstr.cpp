@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/base/Sanitizer.h"
 #include "platform/base/Utf8.h"
 
 // A BSTR points just past an 8-byte header whose second word holds the byte
@@ -23,16 +24,7 @@ char* BlockOf(BSTR b) { return reinterpret_cast<char*>(b) - kHeader; }
 // platform's own string cache does. Blocks of short strings are sized in
 // steps of kStep text bytes, so a kept block fits any string of its step.
 // Sanitizer builds keep nothing, so that a use after free is still caught.
-#if defined(__SANITIZE_ADDRESS__)
-#define ZEL_BSTR_CACHE 0
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ZEL_BSTR_CACHE 0
-#endif
-#endif
-#ifndef ZEL_BSTR_CACHE
-#define ZEL_BSTR_CACHE 1
-#endif
+#define ZEL_BSTR_CACHE (!ZEL_ASAN)
 
 const size_t kStep = 16;
 const size_t kSteps = 17;  // text of 0 to 256 bytes
