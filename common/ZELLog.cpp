@@ -100,7 +100,7 @@ int ZELLog::GetLogCount() const {
   return static_cast<int>(m_records.size());
 }
 
-const ZEL_LOG_RECORD& ZELLog::GetLog(int index) const {
+ZEL_LOG_RECORD ZELLog::GetLog(int index) const {
   std::lock_guard<std::mutex> g(m_lock);
   if (index < 0 || static_cast<size_t>(index) >= m_records.size()) throw std::out_of_range("ZELLog::GetLog index");
   return m_records[static_cast<size_t>(index)];

@@ -20,6 +20,19 @@ enum ZEL_LOG_TYPE {
   ZEL_LOG_FILEERROR = 4  // file errors
 };
 
+// The categories the classes pass. Their numbers are fixed by what callers
+// read back; the names say what each class uses them for.
+enum ZEL_LOG_CATEGORY {
+  ZEL_CATEGORY_GENERAL = 0,    // warnings, file opens of the blob readers
+  ZEL_CATEGORY_RESULT = 1,     // a family result code (FTP), navigation refusals
+  ZEL_CATEGORY_SYSTEM = 2,     // a system or internet error code
+  ZEL_CATEGORY_CAUGHT = 3,     // a platform failure caught by the XML class
+  ZEL_CATEGORY_COM = 6         // a COM error of the database layer
+};
+
+// The last argument of SetLog and SetLog_Warning as the classes pass it.
+enum { ZEL_LOG_FLAG_REPORT = 1 };
+
 struct ZEL_LOG_RECORD {
   BOOL bWarning;        // TRUE for SetLog_Warning
   int nType;            // SetLog's type (0 for a warning)
@@ -57,7 +70,8 @@ public:
   void SafeLogCopy(ZELLog* pOwner);
 
   int GetLogCount() const;
-  const ZEL_LOG_RECORD& GetLog(int index) const;  // 0 <= index < GetLogCount()
+  // A copy: the store may drop the record while other threads log.
+  ZEL_LOG_RECORD GetLog(int index) const;  // 0 <= index < GetLogCount()
   void ClearLog();
 
   ZELLog* GetParentLog() const { return m_pParent; }

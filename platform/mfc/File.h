@@ -24,6 +24,9 @@ public:
   // terminator included); FALSE when there is none.
   virtual BOOL GetErrorMessage(LPWSTR lpszError, UINT nMaxError, UINT* pnHelpContext = NULL) const;
   virtual CString GetErrorMessage() const { return CString(); }
+  // The code a report carries (our extension: the framework's exceptions
+  // each keep theirs in a member of their own).
+  virtual long GetErrorCode() const { return 0; }
 };
 
 class CFileException : public CException {
@@ -52,6 +55,7 @@ public:
   using CException::GetErrorMessage;
   // "<cause text>: <file name>." in our words.
   CString GetErrorMessage() const override;
+  long GetErrorCode() const override { return m_cause; }
 
   // The cause for a Win32 code, and for an errno value.
   static int OsErrorToException(LONG lOsError);

@@ -78,8 +78,8 @@ TEST_F(XmlTest, CopyIsIndependentAndNeedsAnOpenSource) {
   ASSERT_TRUE(src.Load2(L"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\u00e9</a>"));
   Load(L"<keep/>");
   EXPECT_FALSE(x.Copy(closed));
-  const ZEL_LOG_RECORD* r = Report(L"NOT OPENED");
-  ASSERT_TRUE(r != nullptr);
+  std::optional<ZEL_LOG_RECORD> r = Report(L"NOT OPENED");
+  ASSERT_TRUE(r.has_value());
   EXPECT_EQ(-103, r->nCode);
   EXPECT_EQ(0, r->nCategory);
   EXPECT_EQ(164, r->nLine);

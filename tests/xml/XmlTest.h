@@ -1,6 +1,8 @@
 // A ZELXml in an apartment, with readers of what it logged.
 #pragma once
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 #include "ZELXml.h"
@@ -29,15 +31,17 @@ protected:
     for (int i = 0; i < x.GetLogCount(); ++i) n += x.GetLog(i).bWarning && x.GetLog(i).strDetail == detail;
     return n;
   }
-  // The error report of what, or NULL.
-  const ZEL_LOG_RECORD* Report(const wchar_t* what) const {
-    for (int i = x.GetLogCount() - 1; i >= 0; --i)
-      if (!x.GetLog(i).bWarning && x.GetLog(i).strDetail == what) return &x.GetLog(i);
-    return nullptr;
+  // The newest error report of what, if there is one.
+  std::optional<ZEL_LOG_RECORD> Report(const wchar_t* what) const {
+    for (int i = x.GetLogCount() - 1; i >= 0; --i) {
+      ZEL_LOG_RECORD r = x.GetLog(i);
+      if (!r.bWarning && r.strDetail == what) return r;
+    }
+    return std::nullopt;
   }
   void ExpectReport(const wchar_t* what, const wchar_t* function, int line) const {
-    const ZEL_LOG_RECORD* r = Report(what);
-    ASSERT_TRUE(r != nullptr) << CString(what).ToUtf8();
+    std::optional<ZEL_LOG_RECORD> r = Report(what);
+    ASSERT_TRUE(r.has_value()) << CString(what).ToUtf8();
     EXPECT_EQ(3, r->nType);
     EXPECT_EQ(CString(function), r->strFunction);
     EXPECT_EQ(CString(L".\\ZELXml"), r->strSource);
