@@ -26,6 +26,7 @@ PtyPair::PtyPair() {
   cfmakeraw(&raw);
   tcsetattr(m_slave, TCSANOW, &raw);
   fcntl(m_master, F_SETFD, FD_CLOEXEC);
+  fcntl(m_master, F_SETFL, O_NONBLOCK);  // a full terminal must not hold a test for ever
   fcntl(m_slave, F_SETFD, FD_CLOEXEC);
   m_path = name;
 }
@@ -35,7 +36,7 @@ PtyPair::~PtyPair() {
   if (m_slave >= 0) close(m_slave);
 }
 
-void PtyPair::Write(const std::string& bytes) {
+void PtyPair::Write(const std::string& bytes, int timeoutMs) {
   size_t done = 0;
   while (done < bytes.size()) {
     ssize_t n = write(m_master, bytes.data() + done, bytes.size() - done);
@@ -43,7 +44,7 @@ void PtyPair::Write(const std::string& bytes) {
       done += static_cast<size_t>(n);
     } else {
       pollfd p{m_master, POLLOUT, 0};
-      if (poll(&p, 1, 5000) <= 0) throw std::runtime_error("pty write stalled");
+      if (poll(&p, 1, timeoutMs) <= 0) throw std::runtime_error("pty write stalled");
     }
   }
 }
@@ -72,7 +73,7 @@ void PtyPair::CloseMaster() {
 SocatPair::SocatPair(const std::string& dir) : m_a(dir + "/a"), m_b(dir + "/b") {
   std::string left = "pty,raw,echo=0,link=" + m_a;
   std::string right = "pty,raw,echo=0,link=" + m_b;
-  const char* argv[] = {"socat", "-d0", left.c_str(), right.c_str(), nullptr};
+  const char* argv[] = {"socat", left.c_str(), right.c_str(), nullptr};
   if (posix_spawnp(&m_pid, "socat", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
     throw std::runtime_error("cannot start socat");
   struct stat st;

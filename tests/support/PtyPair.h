@@ -19,8 +19,9 @@ public:
   PtyPair& operator=(const PtyPair&) = delete;
 
   const std::string& path() const { return m_path; }
-  // Writes every byte to the master side (waiting for room as needed).
-  void Write(const std::string& bytes);
+  // Writes every byte to the master side; throws when the terminal has
+  // had no room for timeoutMs.
+  void Write(const std::string& bytes, int timeoutMs = 5000);
   // Reads from the master side until n bytes came or timeoutMs passed.
   std::string Read(size_t n, int timeoutMs = 5000);
   // The device goes away under whoever has the terminal open.

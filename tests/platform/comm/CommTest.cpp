@@ -7,23 +7,19 @@
 
 #include "platform/comm/Comm.h"
 #include "platform/comm/CommName.h"
-#include "support/PtyPair.h"
+#include "support/NamedPty.h"
 #include "support/TempDir.h"
 
 namespace {
 
-// A port named COM<n> for one test, over a fresh pseudo-terminal.
-struct NamedPty {
-  explicit NamedPty(int n) : name(L"COM" + std::to_wstring(n)) {
-    DefineDosDeviceW(0, name.c_str(), std::wstring(pty.path().begin(), pty.path().end()).c_str());
-  }
-  ~NamedPty() { DefineDosDeviceW(DDD_REMOVE_DEFINITION, name.c_str(), NULL); }
-  HANDLE Open() {
-    return CreateFileW((L"\\\\.\\" + name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
-                       FILE_FLAG_OVERLAPPED, NULL);
-  }
-  zeltest::PtyPair pty;
-  std::wstring name;
+HANDLE OpenCom(const std::wstring& name) {
+  return CreateFileW((L"\\\\.\\" + name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                     FILE_FLAG_OVERLAPPED, NULL);
+}
+
+struct NamedPty : zeltest::NamedPty {
+  using zeltest::NamedPty::NamedPty;
+  HANDLE Open() { return OpenCom(name); }
 };
 
 struct OpenPort : NamedPty {
