@@ -29,6 +29,7 @@ void ZELSerial::UseCustomReceive(int (*pfn)(unsigned char*, int, unsigned long),
 }
 
 int ZELSerial::Get(unsigned char* buffer, int size) {
+  if (buffer == NULL) return 0;
   m_csRxBuffer.Lock();
   int copied = 0;
   INT_PTR done = 0;  // whole blocks taken, removed together at the end

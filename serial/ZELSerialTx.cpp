@@ -38,6 +38,10 @@ int ZELSerial::Put(unsigned char* data, int length) {
 int ZELSerial::PutDelay(unsigned char* data, int length, unsigned int delay) {
   if (m_hComm == NULL) return FALSE;
   if (length <= 0) return TRUE;
+  if (data == NULL) {
+    Report(kSitePutDelay, ERROR_INVALID_PARAMETER, L"ZELSerial::PutDelay");
+    return FALSE;
+  }
   for (int i = 0; i < length; ++i) {
     unsigned char one = data[i];
     if (!WriteOne(&one, 1)) {
