@@ -79,7 +79,8 @@ int ZELSerial::Receive(unsigned char* buffer, unsigned long size, int& bEnd) {
   if (code == ERROR_IO_PENDING && GetOverlappedResult(comm, &m_AsynchRead, &read, TRUE))
     return static_cast<int>(read);
   if (code == ERROR_IO_PENDING) code = GetLastError();
-  Report(kSiteReceive, code, L"ZELSerial::Receive");
+  // A read cut short by Disconnect closing the port is no fault of the device.
+  if (!Stopping()) Report(kSiteReceive, code, L"ZELSerial::Receive");
   return 0;
 }
 
