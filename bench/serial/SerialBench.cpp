@@ -13,7 +13,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -125,33 +126,24 @@ void Percentiles(std::vector<double>& ms, Result& r) {
   r.p99Ms = ms[std::min(ms.size() - 1, ms.size() * 99 / 100)];
 }
 
-// One byte at a time: the writer stamps it, the receiving side takes it.
-// The next byte goes once the last was taken.
-template <class Receive>
-void Delays(int master, int samples, Result& r, Receive receive) {
-  std::atomic<long long> stamp{0};
-  std::atomic<int> taken{0};
-  std::thread writer([&] {
-    for (int i = 0; i < samples; ++i) {
-      while (taken.load() < i) std::this_thread::yield();
-      std::this_thread::sleep_for(std::chrono::microseconds(200));
-      stamp = Clock::now().time_since_epoch().count();
-      unsigned char b = static_cast<unsigned char>(i);
-      if (write(master, &b, 1) != 1) std::exit(1);
-    }
-  });
+// One byte at a time, written by this thread, which then waits until the
+// receiving side tells it the byte has come; the next goes after a pause.
+template <class Await>
+void Delays(int master, int samples, Result& r, Await await) {
   std::vector<double> ms;
   for (int i = 0; i < samples; ++i) {
-    receive();
-    auto now = Clock::now().time_since_epoch().count();
-    ms.push_back((now - stamp.load()) / 1e6);
-    taken = i + 1;
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+    unsigned char b = static_cast<unsigned char>(i);
+    auto t0 = Clock::now();
+    if (write(master, &b, 1) != 1) std::exit(1);
+    await();
+    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
   }
-  writer.join();
   Percentiles(ms, r);
   r.ok = true;
 }
 
+// The message of the watch thread, taken on this thread.
 void OursDelay(Result& r, int samples) {
   Pty pty;
   CWnd wnd;
@@ -166,12 +158,29 @@ void OursDelay(Result& r, int samples) {
   });
 }
 
+// A reader thread in a blocking read, which tells this thread the same way
+// a posted message would: through a lock and a condition.
 void PeerDelay(Result& r, int samples) {
   Pty pty;
-  Delays(pty.master, samples, r, [&] {
-    unsigned char b;
-    if (read(pty.slave, &b, 1) != 1) std::exit(1);
+  std::mutex lock;
+  std::condition_variable arrived;
+  int count = 0;
+  std::thread reader([&] {
+    for (int i = 0; i < samples; ++i) {
+      unsigned char b;
+      if (read(pty.slave, &b, 1) != 1) std::exit(1);
+      std::lock_guard<std::mutex> g(lock);
+      ++count;
+      arrived.notify_one();
+    }
   });
+  int seen = 0;
+  Delays(pty.master, samples, r, [&] {
+    std::unique_lock<std::mutex> g(lock);
+    arrived.wait(g, [&] { return count > seen; });
+    ++seen;
+  });
+  reader.join();
 }
 
 template <class Side>

@@ -58,7 +58,8 @@ BOOL ClearCommError(HANDLE hFile, LPDWORD lpErrors, LPCOMSTAT lpStat) {
   if (!port) return FALSE;
   DWORD errors = 0;
   ZelLineCounts now;
-  if (ZelTermCounts(port->Fd(), now)) {  // not every driver counts
+  if (port->HasCounts() && !ZelTermCounts(port->Fd(), now)) port->SetNoCounts();
+  if (port->HasCounts()) {
     ZelLineCounts was = port->SwapCounts(now);
     if (now.frame != was.frame) errors |= CE_FRAME;
     if (now.parity != was.parity) errors |= CE_RXPARITY;

@@ -111,8 +111,13 @@ DWORD WriteSome(ZelCommPort& port, const BYTE* buf, DWORD n, DWORD& done) {
   return ERROR_SUCCESS;
 }
 
-// Whether the device has gone, seen after a wake with nothing counted.
+// Whether the device has gone, seen after the descriptor woke a wait;
+// inQueue tells whether anything is waiting.
 bool HungUp(ZelCommPort& port, short revents, DWORD& inQueue) {
+  if ((revents & POLLIN) && !(revents & (POLLHUP | POLLERR))) {
+    inQueue = 1;  // at least one: the caller only asks whether any
+    return false;
+  }
   DWORD outQueue = 0;
   if (!ZelTermQueues(port.Fd(), inQueue, outQueue)) return true;
   return inQueue == 0 && (revents & (POLLHUP | POLLERR));

@@ -111,7 +111,9 @@ ZelCommPort::WaitResult ZelCommPort::Wait(short events, int timeoutMs, int wakeM
         m_waiters.erase(std::find(m_waiters.begin(), m_waiters.end(), waker));
       }
       uint64_t n;
-      while (read(waker, &n, sizeof n) > 0) {
+      if (r > 0 && p[1].revents) {
+        while (read(waker, &n, sizeof n) > 0) {
+        }
       }
     }
     {

@@ -7,6 +7,7 @@
 // closes the handle; each waiter says which of these end its wait.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -59,6 +60,9 @@ public:
 
   // Swaps the driver's error counters as last seen for those seen now.
   ZelLineCounts SwapCounts(const ZelLineCounts& now);
+  // A driver that keeps no counters is not asked again.
+  bool HasCounts() const { return !m_noCounts.load(std::memory_order_relaxed); }
+  void SetNoCounts() { m_noCounts.store(true, std::memory_order_relaxed); }
 
 private:
   explicit ZelCommPort(int fd) : m_fd(fd) {}
@@ -76,4 +80,5 @@ private:
   COMMTIMEOUTS m_timeouts{};
   DCB m_handshake{};
   ZelLineCounts m_counts;
+  std::atomic<bool> m_noCounts{false};
 };
