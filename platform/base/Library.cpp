@@ -1,0 +1,101 @@
+#include "platform/base/Library.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/base/Utf8.h"
+#include "platform/base/WinError.h"
+
+namespace {
+
+std::mutex g_lock;
+std::vector<std::string>& Folders() {
+  static std::vector<std::string>* v = new std::vector<std::string>;
+  return *v;
+}
+
+std::string SharedObjectName(std::string name) {
+  size_t n = name.size();
+  if (n > 4) {
+    std::string ext = name.substr(n - 4);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == ".dll") name = name.substr(0, n - 4) + ".so";
+  }
+  return name;
+}
+
+std::string OwnFolder() {
+  Dl_info info{};
+  if (!dladdr(reinterpret_cast<void*>(&LoadLibraryW), &info) || !info.dli_fname) return std::string();
+  std::string path(info.dli_fname);
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+void* Open(const std::string& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
+
+}  // namespace
+
+void ZelAddModuleFolder(const char* folder) {
+  std::lock_guard<std::mutex> g(g_lock);
+  if (!folder || !*folder)
+    Folders().clear();
+  else
+    Folders().push_back(folder);
+}
+
+HMODULE LoadLibraryW(LPCWSTR lpLibFileName) {
+  if (!lpLibFileName || !*lpLibFileName) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return NULL;
+  }
+  std::string name = SharedObjectName(ZelWideToUtf8(lpLibFileName));
+  void* h = nullptr;
+  if (name.find('/') != std::string::npos) {
+    h = Open(name);
+  } else {
+    std::vector<std::string> folders;
+    {
+      std::lock_guard<std::mutex> g(g_lock);
+      folders = Folders();
+    }
+    std::string own = OwnFolder();
+    if (!own.empty()) folders.push_back(own);
+    for (const std::string& f : folders) {
+      std::string path = f + "/" + name;
+      if (access(path.c_str(), F_OK) == 0 && (h = Open(path)) != nullptr) break;
+    }
+    if (!h) h = Open(name);
+  }
+  if (!h) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return NULL;
+  }
+  return static_cast<HMODULE>(h);
+}
+
+FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
+  if (!hModule || !lpProcName) {
+    SetLastError(hModule ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+    return NULL;
+  }
+  void* p = dlsym(hModule, lpProcName);
+  if (!p) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return NULL;
+  }
+  return reinterpret_cast<FARPROC>(p);
+}
+
+BOOL FreeLibrary(HMODULE hLibModule) {
+  if (!hLibModule || dlclose(hLibModule) != 0) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  return TRUE;
+}
