@@ -6,7 +6,6 @@
 #include <cctype>
 #include <mutex>
 #include <string>
-#include <vector>
 
 #include "platform/base/Utf8.h"
 #include "platform/base/WinError.h"
@@ -14,9 +13,9 @@
 namespace {
 
 std::mutex g_lock;
-std::vector<std::string>& Folders() {
-  static std::vector<std::string>* v = new std::vector<std::string>;
-  return *v;
+std::string& OnlyFolder() {
+  static std::string* s = new std::string;
+  return *s;
 }
 
 std::string SharedObjectName(std::string name) {
@@ -41,12 +40,9 @@ void* Open(const std::string& path) { return dlopen(path.c_str(), RTLD_NOW | RTL
 
 }  // namespace
 
-void ZelAddModuleFolder(const char* folder) {
+void ZelSetModuleFolder(const char* folder) {
   std::lock_guard<std::mutex> g(g_lock);
-  if (!folder || !*folder)
-    Folders().clear();
-  else
-    Folders().push_back(folder);
+  OnlyFolder() = folder ? folder : "";
 }
 
 HMODULE LoadLibraryW(LPCWSTR lpLibFileName) {
@@ -59,18 +55,15 @@ HMODULE LoadLibraryW(LPCWSTR lpLibFileName) {
   if (name.find('/') != std::string::npos) {
     h = Open(name);
   } else {
-    std::vector<std::string> folders;
+    std::string only;
     {
       std::lock_guard<std::mutex> g(g_lock);
-      folders = Folders();
+      only = OnlyFolder();
     }
-    std::string own = OwnFolder();
-    if (!own.empty()) folders.push_back(own);
-    for (const std::string& f : folders) {
-      std::string path = f + "/" + name;
-      if (access(path.c_str(), F_OK) == 0 && (h = Open(path)) != nullptr) break;
-    }
-    if (!h) h = Open(name);
+    std::string folder = only.empty() ? OwnFolder() : only;
+    std::string path = folder + "/" + name;
+    if (!folder.empty() && access(path.c_str(), F_OK) == 0) h = Open(path);
+    if (!h && only.empty()) h = Open(name);
   }
   if (!h) {
     SetLastError(ERROR_MOD_NOT_FOUND);

@@ -3,9 +3,9 @@
 //
 // A name ending in ".dll" stands for the shared object of the same base
 // name ending in ".so" ("fmifs.dll" is fmifs.so). A name without a slash is
-// looked for first in the folders added by ZelAddModuleFolder, then beside
-// the library that holds this code (where the build installs its modules),
-// then where the dynamic linker looks. A name with a slash is a path.
+// looked for beside the library that holds this code (where the build
+// installs its modules), then where the dynamic linker looks. A name with a
+// slash is a path.
 #pragma once
 
 #include "ZELExport.h"
@@ -19,6 +19,6 @@ ZEL_EXPORT HMODULE LoadLibraryW(LPCWSTR lpLibFileName);
 ZEL_EXPORT FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 ZEL_EXPORT BOOL FreeLibrary(HMODULE hLibModule);
 
-// For programs whose modules are not beside the library (tests that link
-// the code statically): a folder searched first. Empty clears the list.
-void ZelAddModuleFolder(const char* folder);
+// For tests: names without a slash are looked for in this folder only.
+// NULL or empty puts the usual search back.
+void ZelSetModuleFolder(const char* folder);
