@@ -18,13 +18,12 @@ std::string& OnlyFolder() {
   return *s;
 }
 
+// Windows names ignore case; a ".dll" name is taken in lower case.
 std::string SharedObjectName(std::string name) {
-  size_t n = name.size();
-  if (n > 4) {
-    std::string ext = name.substr(n - 4);
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (ext == ".dll") name = name.substr(0, n - 4) + ".so";
-  }
+  std::string lower = name;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  size_t n = lower.size();
+  if (n > 4 && lower.compare(n - 4, 4, ".dll") == 0) return lower.substr(0, n - 4) + ".so";
   return name;
 }
 

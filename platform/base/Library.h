@@ -2,10 +2,10 @@
 // over dlopen.
 //
 // A name ending in ".dll" stands for the shared object of the same base
-// name ending in ".so" ("fmifs.dll" is fmifs.so). A name without a slash is
-// looked for beside the library that holds this code (where the build
-// installs its modules), then where the dynamic linker looks. A name with a
-// slash is a path.
+// name in lower case ending in ".so" ("FMIFS.DLL" is fmifs.so). A name
+// without a slash is looked for beside the library that holds this code
+// (where the build installs its modules), then where the dynamic linker
+// looks. A name with a slash is a path.
 #pragma once
 
 #include "ZELExport.h"
