@@ -81,7 +81,9 @@ TEST_F(Format, FixedDisksAndLettersWithoutVolumeAreRefusedWithoutTheMutex) {
 TEST_F(Format, MissingFormatterRefusesAndLeavesNoMutexBehind) {
   zeltest::TempDir dir;
   auto tree = std::make_shared<zeltest::FakeDiskTree>(dir);
-  tree->AddBlock({"loop7", "7:7", 2048, "", false, "/tmp/x.img"});
+  // A removable disk under a name no real device has, so that the format
+  // that reaches the formatter below can never touch a disk.
+  tree->AddBlock({"zelfake0", "240:0", 2048, "", true});
   ZelWmiSetDiskSystem(tree);
   ZelSetModuleFolder(dir.path().c_str());  // no formatter there
   EXPECT_FALSE(disk.Format_FAT('D', NULL, true, &rec));
