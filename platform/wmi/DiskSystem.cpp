@@ -6,6 +6,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <thread>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -85,6 +88,32 @@ std::string ZelDiskSystem::Resolve(const std::string& path) const {
   char rootBuf[PATH_MAX];
   std::string root = realpath(m_root.c_str(), rootBuf) ? rootBuf : m_root;
   return s.compare(0, root.size(), root) == 0 ? s.substr(root.size()) : std::string();
+}
+
+bool ZelSpaceWithin(const std::shared_ptr<const ZelDiskSystem>& sys, const std::string& mountPoint, uint64_t& total,
+                    uint64_t& avail, int ms) {
+  struct Answer {
+    std::mutex lock;
+    std::condition_variable ready;
+    bool done = false, ok = false;
+    uint64_t total = 0, avail = 0;
+  };
+  auto a = std::make_shared<Answer>();
+  std::thread([a, sys, mountPoint] {
+    uint64_t t = 0, f = 0;
+    bool ok = sys->Space(mountPoint, t, f);
+    std::lock_guard<std::mutex> g(a->lock);
+    a->done = true;
+    a->ok = ok;
+    a->total = t;
+    a->avail = f;
+    a->ready.notify_all();
+  }).detach();
+  std::unique_lock<std::mutex> g(a->lock);
+  if (!a->ready.wait_for(g, std::chrono::milliseconds(ms), [&] { return a->done; }) || !a->ok) return false;
+  total = a->total;
+  avail = a->avail;
+  return true;
 }
 
 void ZelWmiSetDiskSystem(std::shared_ptr<ZelDiskSystem> system) {

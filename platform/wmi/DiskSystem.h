@@ -41,6 +41,12 @@ private:
   std::string m_root;
 };
 
+// Space(), given up after ms milliseconds: a network file system whose
+// server is gone can block statvfs for good, and a listing must not. The
+// call that was given up finishes on its own thread, holding the system.
+bool ZelSpaceWithin(const std::shared_ptr<const ZelDiskSystem>& sys, const std::string& mountPoint, uint64_t& total,
+                    uint64_t& avail, int ms);
+
 // The source the listing uses from now on; NULL puts the machine back.
 void ZelWmiSetDiskSystem(std::shared_ptr<ZelDiskSystem> system);
 std::shared_ptr<ZelDiskSystem> ZelWmiDiskSystem();

@@ -11,7 +11,7 @@ namespace {
 bool Find(wchar_t letter, ZelVolume& out) {
   wint_t l = std::towupper(static_cast<wint_t>(letter));
   if (l < L'A' || l > L'Z') return false;
-  for (ZelVolume& v : ZelListVolumes(*ZelWmiDiskSystem())) {
+  for (ZelVolume& v : ZelListVolumes(ZelWmiDiskSystem())) {
     if (static_cast<wint_t>(v.letter) == l) {
       out = std::move(v);
       return true;

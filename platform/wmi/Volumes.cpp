@@ -58,7 +58,8 @@ std::string ZelFileSystemName(const std::string& type, const std::string& versio
   return it == names.end() ? type : it->second;
 }
 
-std::vector<ZelVolume> ZelListVolumes(const ZelDiskSystem& sys) {
+std::vector<ZelVolume> ZelListVolumes(const std::shared_ptr<const ZelDiskSystem>& system) {
+  const ZelDiskSystem& sys = *system;
   std::map<std::string, ZelBlockDevice> devices = ZelListBlockDevices(sys);
   std::vector<ZelVolume> volumes;
   std::map<std::string, size_t> byDevice;  // a device mounted twice is one volume
@@ -99,7 +100,9 @@ std::vector<ZelVolume> ZelListVolumes(const ZelDiskSystem& sys) {
   }
   for (ZelVolume& v : volumes) {
     uint64_t total = 0, avail = 0;
-    if (sys.Space(v.mountPoint, total, avail)) {
+    bool known = v.driveType == 4 ? ZelSpaceWithin(system, v.mountPoint, total, avail, 2000)
+                                  : sys.Space(v.mountPoint, total, avail);
+    if (known) {
       v.hasSize = v.hasFree = true;
       v.size = total;
       v.freeSpace = avail;

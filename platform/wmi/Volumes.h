@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,7 @@ struct ZelVolume {
 };
 
 // The volumes with letters, in letter order.
-std::vector<ZelVolume> ZelListVolumes(const ZelDiskSystem& sys);
+std::vector<ZelVolume> ZelListVolumes(const std::shared_ptr<const ZelDiskSystem>& system);
 // The name users know a file system by, from the mount table's or
 // blkid's type and blkid's version.
 std::string ZelFileSystemName(const std::string& type, const std::string& version);

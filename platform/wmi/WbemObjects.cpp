@@ -117,7 +117,7 @@ public:
     if (w.size() != 4 || w[0] != L"SELECT" || w[1] != L"*" || w[2] != L"FROM") return WBEM_E_INVALID_QUERY;
     if (w[3] != L"WIN32_LOGICALDISK") return WBEM_E_INVALID_CLASS;
     try {
-      *ppEnum = new DiskEnum(ZelListVolumes(*ZelWmiDiskSystem()));
+      *ppEnum = new DiskEnum(ZelListVolumes(ZelWmiDiskSystem()));
     } catch (const std::bad_alloc&) {
       return E_OUTOFMEMORY;
     }

@@ -2,7 +2,9 @@
 // codes, sizes and letters.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "platform/base/DosDevice.h"
 #include "platform/wmi/DriveType.h"
@@ -60,7 +62,7 @@ protected:
 };
 
 TEST_F(Machine, ListsEachKindWithItsCodesAndLetters) {
-  std::vector<ZelVolume> v = ZelListVolumes(*tree);
+  std::vector<ZelVolume> v = ZelListVolumes(tree);
   ASSERT_EQ(v.size(), 7u);
   // C: root; D: the fixed data disk; then removable by device, optical,
   // network.
@@ -110,7 +112,7 @@ TEST_F(Machine, ListsEachKindWithItsCodesAndLetters) {
 
 TEST_F(Machine, NetworkMountsAreDriveTypeFourWithoutMedia) {
   tree->AddBlock({"zram0", "252:0", 1000});  // fixed and unmounted: not listed
-  std::vector<ZelVolume> v = ZelListVolumes(*tree);
+  std::vector<ZelVolume> v = ZelListVolumes(tree);
   const ZelVolume* share = nullptr;
   for (const ZelVolume& x : v)
     if (x.mountPoint == "/mnt/share") share = &x;
@@ -122,10 +124,34 @@ TEST_F(Machine, NetworkMountsAreDriveTypeFourWithoutMedia) {
   EXPECT_EQ(v.size(), 7u);
 }
 
+// A share whose server is gone blocks statvfs; the listing gives up on its
+// sizes instead of waiting with it.
+class DeadServer : public FakeDiskTree {
+public:
+  using FakeDiskTree::FakeDiskTree;
+  bool Space(const std::string& mountPoint, uint64_t& total, uint64_t& avail) const override {
+    if (mountPoint == "/mnt/share") std::this_thread::sleep_for(std::chrono::seconds(10));
+    return FakeDiskTree::Space(mountPoint, total, avail);
+  }
+};
+
+TEST(DeadShare, ListedWithoutSizesRatherThanWaitedFor) {
+  zeltest::TempDir dir;
+  auto tree = std::make_shared<DeadServer>(dir);
+  tree->AddMount("0:52 / /mnt/share rw - nfs4 fileserver:/export rw");
+  tree->space["/mnt/share"] = {GB, GB};
+  auto t0 = std::chrono::steady_clock::now();
+  std::vector<ZelVolume> v = ZelListVolumes(tree);
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(8));
+  ASSERT_EQ(v.size(), 1u);
+  EXPECT_EQ(v[0].driveType, 4);
+  EXPECT_FALSE(v[0].hasSize);
+}
+
 TEST_F(Machine, DefinedLetterNamesItsVolumeAndCanBringInAnUnlistedOne) {
   ASSERT_TRUE(DefineDosDeviceW(0, L"E:", L"/dev/sdb1"));
   ASSERT_TRUE(DefineDosDeviceW(0, L"K:", L"/dev/vdb2"));
-  std::vector<ZelVolume> v = ZelListVolumes(*tree);
+  std::vector<ZelVolume> v = ZelListVolumes(tree);
   DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"E:", NULL);
   DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"K:", NULL);
   ASSERT_TRUE(Find(v, 'E'));
