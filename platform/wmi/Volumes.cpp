@@ -1,5 +1,7 @@
 #include "platform/wmi/Volumes.h"
 
+#include <climits>
+#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -46,6 +48,19 @@ ZelVolume Unmounted(const ZelDiskSystem& sys, const ZelBlockDevice& d) {
   return v;
 }
 
+// Some file systems (btrfs) show an anonymous device number in the mount
+// table; their source names the device instead.
+std::map<std::string, ZelBlockDevice>::iterator ByName(std::map<std::string, ZelBlockDevice>& devices,
+                                                       const std::string& source) {
+  if (source.compare(0, 5, "/dev/") != 0) return devices.end();
+  char buf[PATH_MAX];
+  std::string path = realpath(source.c_str(), buf) ? buf : source;
+  std::string name = path.substr(path.rfind('/') + 1);
+  for (auto it = devices.begin(); it != devices.end(); ++it)
+    if (it->second.name == name) return it;
+  return devices.end();
+}
+
 }  // namespace
 
 std::string ZelFileSystemName(const std::string& type, const std::string& version) {
@@ -69,7 +84,7 @@ std::vector<ZelVolume> ZelListVolumes(const std::shared_ptr<const ZelDiskSystem>
     v.mountPoint = m.mountPoint;
     v.device = m.source;
     std::string type = m.type;
-    auto dev = m.major != 0 ? devices.find(Number(m.major, m.minor)) : devices.end();
+    auto dev = m.major != 0 ? devices.find(Number(m.major, m.minor)) : ByName(devices, m.source);
     if (dev != devices.end()) {
       v.device = "/dev/" + dev->second.name;
       SetKind(v, dev->second);

@@ -62,8 +62,8 @@ _COM_SMARTPTR_TYPEDEF(IEnumWbemClassObject, IID_IEnumWbemClassObject);
 _COM_SMARTPTR_TYPEDEF(IWbemServices, IID_IWbemServices);
 _COM_SMARTPTR_TYPEDEF(IWbemLocator, IID_IWbemLocator);
 
-extern const CLSID CLSID_WbemLocator;
-extern const IID IID_IWbemLocator;
+ZEL_EXPORT extern const CLSID CLSID_WbemLocator;
+ZEL_EXPORT extern const IID IID_IWbemLocator;
 // The creator CoCreateInstance finds: REGDB_E_CLASSNOTREG for any class
 // but the locator.
-HRESULT ZelCreateObject(const CLSID& clsid, IWbemLocator** ppOut);
+ZEL_EXPORT HRESULT ZelCreateObject(const CLSID& clsid, IWbemLocator** ppOut);

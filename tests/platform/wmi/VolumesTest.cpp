@@ -112,6 +112,8 @@ TEST_F(Machine, ListsEachKindWithItsCodesAndLetters) {
 
 TEST_F(Machine, NetworkMountsAreDriveTypeFourWithoutMedia) {
   tree->AddBlock({"zram0", "252:0", 1000});  // fixed and unmounted: not listed
+  tree->AddBlock({"nvme0n1", "259:0", 1000});
+  tree->AddMount("0:33 /@home /home rw - btrfs /dev/nvme0n1 rw");  // by name, not number
   std::vector<ZelVolume> v = ZelListVolumes(tree);
   const ZelVolume* share = nullptr;
   for (const ZelVolume& x : v)
@@ -121,7 +123,10 @@ TEST_F(Machine, NetworkMountsAreDriveTypeFourWithoutMedia) {
   EXPECT_EQ(share->mediaType, ZEL_MEDIA_NONE);
   EXPECT_EQ(share->fileSystem, "NFS");
   EXPECT_EQ(share->size, 2048 * GB);
-  EXPECT_EQ(v.size(), 7u);
+  EXPECT_EQ(v.size(), 8u);
+  ASSERT_TRUE(Find(v, 'D'));
+  EXPECT_EQ(Find(v, 'D')->mountPoint, "/home");  // fixed ones by mount point
+  EXPECT_EQ(Find(v, 'D')->fileSystem, "Btrfs");
 }
 
 // A share whose server is gone blocks statvfs; the listing gives up on its
@@ -176,16 +181,6 @@ TEST_F(Machine, DriveTypeOfLetters) {
   EXPECT_STREQ(path, "/dev/loop0");
   EXPECT_EQ(ZelDriveDevice(L'I', path, sizeof path), 0);  // a share is no device
   EXPECT_EQ(ZelDriveDevice(L'E', path, 4), 0);
-}
-
-TEST(FileSystemName, AsUsersKnowThem) {
-  EXPECT_EQ(ZelFileSystemName("vfat", "FAT12"), "FAT");
-  EXPECT_EQ(ZelFileSystemName("vfat", "FAT16"), "FAT");
-  EXPECT_EQ(ZelFileSystemName("vfat", "FAT32"), "FAT32");
-  EXPECT_EQ(ZelFileSystemName("ntfs3", ""), "NTFS");
-  EXPECT_EQ(ZelFileSystemName("exfat", ""), "exFAT");
-  EXPECT_EQ(ZelFileSystemName("ext4", ""), "ext4");
-  EXPECT_EQ(ZelFileSystemName("", ""), "");
 }
 
 TEST(MountInfo, ParsesEscapesAndSkipsBrokenLines) {
