@@ -52,8 +52,10 @@ public:
   // Applies the caller's DCB as it stands.
   virtual int ConnectEx(unsigned int port, DCB& dcb);
 
-  int IsConnected() { return m_hComm != NULL; }
-  void* GetHandle() { return m_hComm; }
+  // Safe while the watch thread may be disconnecting (from a receive
+  // function).
+  int IsConnected() { return __atomic_load_n(&m_hComm, __ATOMIC_ACQUIRE) != NULL; }
+  void* GetHandle() { return __atomic_load_n(&m_hComm, __ATOMIC_ACQUIRE); }
   unsigned int GetPort() { return m_nPort; }
   // The settings as last applied (or refused), not as the device reports.
   unsigned long GetBaud() { return m_dcb.BaudRate; }

@@ -75,9 +75,15 @@ int ZELSerial::ConnectEx(unsigned int port, DCB& dcb) { return Open(port, &dcb, 
 // The steps Connect and ConnectEx share. With bWhole the caller's DCB is
 // applied as it stands; otherwise its line fields go over the device's.
 int ZELSerial::Open(unsigned int port, const DCB* pDcb, int site, int bWhole) {
-  if (m_hComm != NULL) {
+  if (Comm() != NULL) {
     Disconnect();
     ClearRx();
+  }
+  // A watch thread that disconnected from within (a receive function) may
+  // still be leaving its loop: a new one must not find it there.
+  if (!IsWatchThread(this)) {
+    m_csThread.Lock();
+    m_csThread.Unlock();
   }
   m_nPort = port;
   CString name;
@@ -86,12 +92,12 @@ int ZELSerial::Open(unsigned int port, const DCB* pDcb, int site, int bWhole) {
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, NULL);
   if (h == INVALID_HANDLE_VALUE) {
     DWORD code = GetLastError();
-    m_hComm = NULL;
+    __atomic_store_n(&m_hComm, static_cast<HANDLE>(NULL), __ATOMIC_RELEASE);
     CString detail = bWhole ? name + L": Create fail" : name;
     Report(site, code, detail);
     return FALSE;
   }
-  m_hComm = h;
+  __atomic_store_n(&m_hComm, h, __ATOMIC_RELEASE);
 
   SetCommMask(m_hComm, EV_RXCHAR);
   SetupComm(m_hComm, kQueueSize, kQueueSize);
@@ -149,7 +155,7 @@ int ZELSerial::Open(unsigned int port, const DCB* pDcb, int site, int bWhole) {
 
 void ZELSerial::Disconnect() {
   __atomic_store_n(&m_bStopThread, 1, __ATOMIC_RELEASE);
-  if (m_hComm != NULL) {
+  if (Comm() != NULL) {
     SetCommMask(m_hComm, 0);  // ends the watch thread's wait
     EscapeCommFunction(m_hComm, CLRDTR);
     PurgeComm(m_hComm, kAllPurge);

@@ -19,13 +19,14 @@ void ZELSerial::DelayTimerProc(HWND, UINT, UINT, DWORD) { s_bDelayTimerOccur = 1
 // the last error when it fails.
 BOOL ZELSerial::WriteOne(const unsigned char* data, DWORD length) {
   DWORD written = 0;
-  if (WriteFile(m_hComm, data, length, &written, &m_AsynchWrite)) return TRUE;
+  HANDLE comm = Comm();
+  if (WriteFile(comm, data, length, &written, &m_AsynchWrite)) return TRUE;
   if (GetLastError() != ERROR_IO_PENDING) return FALSE;
-  return GetOverlappedResult(m_hComm, &m_AsynchWrite, &written, TRUE);
+  return GetOverlappedResult(comm, &m_AsynchWrite, &written, TRUE);
 }
 
 int ZELSerial::Put(unsigned char* data, int length) {
-  if (m_hComm == NULL) return FALSE;
+  if (Comm() == NULL) return FALSE;
   if (length < 0) {
     Report(kSitePut, ERROR_INVALID_PARAMETER, L"ZELSerial::Put");
     return FALSE;
@@ -36,7 +37,7 @@ int ZELSerial::Put(unsigned char* data, int length) {
 }
 
 int ZELSerial::PutDelay(unsigned char* data, int length, unsigned int delay) {
-  if (m_hComm == NULL) return FALSE;
+  if (Comm() == NULL) return FALSE;
   if (length <= 0) return TRUE;
   if (data == NULL) {
     Report(kSitePutDelay, ERROR_INVALID_PARAMETER, L"ZELSerial::PutDelay");

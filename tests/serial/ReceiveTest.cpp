@@ -173,6 +173,21 @@ TEST(SerialReceive, CustomFunctionOnARealPort) {
   EXPECT_EQ(s.Get(buf, sizeof buf), 0);
 }
 
+TEST(SerialReceive, TheReceiveFunctionMayDisconnect) {
+  NamedPty p(225);
+  ZELSerial s;
+  s.UseCustomReceive(
+      [](unsigned char*, int, unsigned long param) {
+        reinterpret_cast<ZELSerial*>(param)->Disconnect();  // on the watch thread: must not wait for itself
+        return 0;
+      },
+      reinterpret_cast<unsigned long>(&s));
+  ASSERT_TRUE(s.Connect(225, 9600, 8, 0, 0));
+  p.pty.Write("bye");
+  EXPECT_TRUE(Eventually([&] { return !s.IsConnected(); }));
+  ASSERT_TRUE(s.Connect(225, 9600, 8, 0, 0)) << "the port was given back";
+}
+
 TEST(SerialReceive, DisconnectWhileDataFlowsThenReconnect) {
   NamedPty p(224);
   serialtest::Serial s;

@@ -162,6 +162,22 @@ TEST(CommIo, DataBothWaysWithOverlappedRecords) {
   CloseHandle(ov.hEvent);
 }
 
+TEST(CommLines, APseudoTerminalHasNoModemLines) {
+  OpenPort p(111);
+  for (DWORD f : {SETDTR, CLRDTR, SETRTS, CLRRTS}) {
+    EXPECT_FALSE(EscapeCommFunction(p.h, f));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+  }
+  EXPECT_FALSE(EscapeCommFunction(p.h, 99));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  // Output stopped as if XOFF had come, then let go again.
+  EXPECT_TRUE(EscapeCommFunction(p.h, SETXOFF));
+  EXPECT_TRUE(EscapeCommFunction(p.h, SETXON));
+  DWORD n = 0;
+  ASSERT_TRUE(WriteFile(p.h, "go", 2, &n, NULL));
+  EXPECT_EQ(p.pty.Read(2), "go");
+}
+
 TEST(CommIo, PurgeDropsWaitingInput) {
   OpenPort p(105);
   p.pty.Write(std::string(100, 'x'));
