@@ -152,6 +152,11 @@ CompoundFile CompoundFile::Parse(const std::string& bytes) {
       std::vector<uint32_t> w = Words(sec.At(n));
       miniFat.insert(miniFat.end(), w.begin(), w.end());
     }
+  // Streams of a sound file share no sectors, so together they are never
+  // larger than the file twice over (the small ones sit inside the root's).
+  size_t total = 0;
+  for (Entry& e : cf.m_entries)
+    if (e.type == kStream && (total += sizeOf(e)) > 2 * bytes.size()) Damaged("streams overlap one another");
   for (Entry& e : cf.m_entries) {
     if (e.type != kStream) continue;
     size_t size = sizeOf(e);

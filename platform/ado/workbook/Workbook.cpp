@@ -62,10 +62,13 @@ std::unique_ptr<Workbook> Workbook::Load(const std::string& bytes) {
   if (wb->m_globals[0].data.size() < 4 || Get16(wb->m_globals[0].data, 0) != 0x0600)
     Raise(ErrorKind::Connection, L"the workbook stream is of an older format; only 97-2003 workbooks are read");
   wb->ReadGlobals();
+  size_t total = at;
   for (Sheet& s : wb->m_sheets) {
     size_t pos = s.oldOffset;
     if (pos >= stream.size()) Damaged("a sheet's position is past the end of the workbook stream");
     s.records = ReadPart(stream, pos);
+    // Sheets of a sound stream do not overlap: more than the stream is a loop of references.
+    if ((total += pos - s.oldOffset) > stream.size()) Damaged("sheets overlap one another");
     if (s.kind == 0) s.cells.Parse(s.records);
   }
   // The records hold the stream now; no second copy is kept.
