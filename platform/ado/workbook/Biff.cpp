@@ -64,6 +64,8 @@ std::u16string Utf16(const std::string& s) {
 
 std::vector<Record> ReadPart(const std::string& s, size_t& at) {
   std::vector<Record> out;
+  // Cell records are mostly 14 to 18 bytes: room for that many, once.
+  out.reserve((s.size() - at) / 16);
   int depth = 0;
   while (at + 4 <= s.size()) {
     Record r;

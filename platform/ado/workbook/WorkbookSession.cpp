@@ -9,8 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <cstdio>
 
 namespace zelado {
 namespace workbook {
@@ -49,11 +48,16 @@ std::unique_ptr<Session> OpenSession(const std::wstring& path, bool readOnly) {
     return std::unique_ptr<Session>(new WorkbookSession(file, nullptr, readOnly));
   }
   if (S_ISDIR(st.st_mode)) Raise(ErrorKind::Connection, "'" + file + "' is a folder, not a workbook");
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (!in && !in.eof()) Raise(ErrorKind::Connection, "cannot read the workbook '" + file + "'");
-  return std::unique_ptr<Session>(new WorkbookSession(file, Workbook::Load(bytes.str()), readOnly));
+  std::string bytes;
+  std::FILE* in = std::fopen(file.c_str(), "rb");
+  if (in) {
+    bytes.resize(static_cast<size_t>(st.st_size));
+    bytes.resize(std::fread(&bytes[0], 1, bytes.size(), in));
+    std::fclose(in);
+  }
+  if (!in || bytes.size() != static_cast<size_t>(st.st_size))
+    Raise(ErrorKind::Connection, "cannot read the workbook '" + file + "': " + std::strerror(errno));
+  return std::unique_ptr<Session>(new WorkbookSession(file, Workbook::Load(bytes), readOnly));
 }
 
 Capabilities WorkbookSession::GetCapabilities() const {
