@@ -137,22 +137,18 @@ void SheetCells::Parse(const std::vector<Record>& records) {
         }
         break;
       case kMulRk:
-        for (size_t at = 4; at + 6 + 2 <= d.size(); at += 6, ++col) {
+      case kMulBlank: {
+        // A run of cells: a format (and an RK number) each, the last column at the end.
+        size_t step = rec.type == kMulRk ? 6 : 2;
+        for (size_t at = 4; at + step + 2 <= d.size(); at += step, ++col) {
           Cell m;
-          m.kind = Cell::Number;
+          m.kind = step == 6 ? Cell::Number : Cell::Blank;
           m.xf = Get16(d, at);
-          m.num = RkValue(Get32(d, at + 2));
+          if (step == 6) m.num = RkValue(Get32(d, at + 2));
           Set(row, col, m);
         }
         continue;
-      case kMulBlank:
-        for (size_t at = 4; at + 2 + 2 <= d.size(); at += 2, ++col) {
-          Cell m;
-          m.kind = Cell::Blank;
-          m.xf = Get16(d, at);
-          Set(row, col, m);
-        }
-        continue;
+      }
     }
     Set(row, col, c);
   }

@@ -6,10 +6,6 @@
 
 #include <random>
 
-using adotest::CodeOf;
-using adotest::DescriptionOf;
-using adotest::Open;
-
 namespace wbtest {
 namespace {
 

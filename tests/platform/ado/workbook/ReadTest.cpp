@@ -1,11 +1,6 @@
 // Reading workbooks that outside programs wrote.
 #include "WorkbookTest.h"
 
-using adotest::CodeOf;
-using adotest::DescriptionOf;
-using adotest::Open;
-using adotest::Str;
-
 namespace wbtest {
 namespace {
 

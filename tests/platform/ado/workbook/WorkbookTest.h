@@ -9,6 +9,12 @@
 
 namespace wbtest {
 
+using adotest::CodeOf;
+using adotest::DescriptionOf;
+using adotest::Exec;
+using adotest::Open;
+using adotest::Str;
+
 // Runs a shell command; answers its standard output, and its exit status
 // in `status` when given.
 std::string Shell(const std::string& command, int* status = nullptr);

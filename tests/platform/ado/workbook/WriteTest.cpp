@@ -8,11 +8,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using adotest::CodeOf;
-using adotest::Exec;
-using adotest::Open;
-using adotest::Str;
-
 namespace wbtest {
 namespace {
 
