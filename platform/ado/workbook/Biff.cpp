@@ -63,10 +63,18 @@ std::u16string Utf16(const std::string& s) {
 }
 
 std::vector<Record> ReadPart(const std::string& s, size_t& at) {
-  std::vector<Record> out;
-  // Cell records are mostly 14 to 18 bytes: room for that many, once.
-  out.reserve((s.size() - at) / 16);
+  // A first pass over the record headers counts the part's records, so that
+  // a sheet of a million cells is held in one allocation of the right size.
+  size_t count = 0;
   int depth = 0;
+  for (size_t p = at; p + 4 <= s.size(); p += 4 + Get16(s, p + 2)) {
+    ++count;
+    if (Get16(s, p) == kBof) ++depth;
+    if (Get16(s, p) == kEof && --depth <= 0) break;
+  }
+  std::vector<Record> out;
+  out.reserve(count);
+  depth = 0;
   while (at + 4 <= s.size()) {
     Record r;
     r.type = Get16(s, at);

@@ -73,30 +73,63 @@ std::vector<Unit> Explode(const Unit& u) {
   return out;
 }
 
-void SplitCellArea(const std::vector<Record>& records, size_t from, size_t to, std::map<uint32_t, Record>& rows,
-                   std::vector<Unit>& units) {
-  for (size_t i = from; i < to; ++i) {
-    const Record& r = records[i];
-    if (r.type == kDbCell) continue;
-    if (r.type == kRow) {
-      if (r.data.size() >= 2) rows[Get16(r.data, 0)] = r;
+// DIMENSIONS for the cells now: first row, one past the last, first
+// column, one past the last.
+std::string Dimensions(const SheetCells& c) {
+  std::string d(14, '\0');
+  if (c.RowEnd() == 0) return d;
+  Put32(d, 0, c.FirstRow());
+  Put32(d, 4, c.RowEnd());
+  Put16(d, 8, static_cast<uint16_t>(c.FirstCol()));
+  Put16(d, 10, static_cast<uint16_t>(c.ColEnd()));
+  return d;
+}
+
+// The row of a cell record; attached and index records have none.
+bool CellRow(const Record& r, uint32_t& row) {
+  if (r.type == kRow || r.type == kDbCell || r.type == kString || r.type == kShrFmla || r.type == kArray ||
+      r.type == kTable || r.data.size() < 6)
+    return false;
+  row = Get16(r.data, 0);
+  return true;
+}
+
+// The cells of one changed row: its old records (a run of cells split into
+// single cells) with the changed cells put in, in column order.
+void RewriteRow(std::vector<Record>& old, uint32_t row, CellEdits::const_iterator from, CellEdits::const_iterator to,
+                std::vector<Record>& out) {
+  std::vector<Unit> units;
+  for (Record& r : old) {
+    uint32_t ignored = 0;
+    if (!CellRow(r, ignored)) {
+      if (!units.empty()) units.back().records.push_back(std::move(r));  // follows its formula
       continue;
     }
-    if (r.type == kString || r.type == kShrFmla || r.type == kArray || r.type == kTable) {
-      if (!units.empty()) units.back().records.push_back(r);
+    Unit u{row, Get16(r.data, 2), Get16(r.data, 2), {}};
+    bool run = r.type == kMulRk || r.type == kMulBlank;
+    u.records.push_back(std::move(r));
+    if (!run) {
+      units.push_back(std::move(u));
       continue;
     }
-    if (r.data.size() < 6) continue;
-    uint32_t row = Get16(r.data, 0), col = Get16(r.data, 2), last = col;
-    if (r.type == kMulRk || r.type == kMulBlank) last = Get16(r.data, r.data.size() - 2);
-    units.push_back(Unit{row, col, std::max(col, last), {r}});
+    for (Unit& p : Explode(u)) units.push_back(std::move(p));
   }
+  std::vector<Unit> made;
+  for (Unit& u : units) {
+    bool replaced = false;
+    for (auto e = from; e != to && !replaced; ++e) replaced = e->first.second == u.first;
+    if (!replaced) made.push_back(std::move(u));
+  }
+  for (auto e = from; e != to; ++e) made.push_back(Unit{row, e->first.second, e->first.second, Made(row, e->first.second, e->second)});
+  std::stable_sort(made.begin(), made.end(), [](const Unit& a, const Unit& b) { return a.first < b.first; });
+  for (Unit& u : made)
+    for (Record& r : u.records) out.push_back(std::move(r));
 }
 
 }  // namespace
 
-std::vector<Record> RewriteSheet(const Sheet& sheet) {
-  const std::vector<Record>& in = sheet.records;
+std::vector<Record> RewriteSheet(Sheet& sheet) {
+  std::vector<Record>& in = sheet.records;
   size_t first = in.size(), last = 0;
   int depth = 0;
   for (size_t i = 0; i < in.size(); ++i) {
@@ -114,57 +147,48 @@ std::vector<Record> RewriteSheet(const Sheet& sheet) {
       if (in[i].type == kWindow2 || in[i].type == kEof) first = i;
     last = first;
   }
-  std::map<uint32_t, Record> rows;
-  std::vector<Unit> old, units;
-  SplitCellArea(in, first, last, rows, old);
-  CellEdits edits = sheet.edits;
-  for (Unit& u : old) {
-    auto hit = edits.lower_bound({u.row, u.first});
-    bool touched = hit != edits.end() && hit->first.first == u.row && hit->first.second <= u.last;
-    if (!touched) {
-      units.push_back(std::move(u));
-      continue;
-    }
-    std::vector<Unit> parts = u.first == u.last ? std::vector<Unit>{u} : Explode(u);
-    for (Unit& p : parts) {
-      auto e = edits.find({p.row, p.first});
-      if (e == edits.end()) {
-        units.push_back(std::move(p));
-        continue;
-      }
-      units.push_back(Unit{p.row, p.first, p.first, Made(p.row, p.first, e->second)});
-      edits.erase(e);
-    }
-  }
-  for (const auto& e : edits) units.push_back(Unit{e.first.first, e.first.second, e.first.second, Made(e.first.first, e.first.second, e.second)});
-  std::stable_sort(units.begin(), units.end(),
-                   [](const Unit& a, const Unit& b) { return a.row != b.row ? a.row < b.row : a.first < b.first; });
-
+  const CellEdits& edits = sheet.edits;
   std::vector<Record> out;
+  out.reserve(in.size() + edits.size());
   for (size_t i = 0; i < first; ++i) {
     if (in[i].type == kIndex) continue;
-    out.push_back(in[i]);
-    if (in[i].type != kDimensions) continue;
-    Record& d = out.back();
-    d.data.assign(14, '\0');
-    const SheetCells& c = sheet.cells;
-    if (c.RowEnd() > 0) {
-      Put32(d.data, 0, c.FirstRow());
-      Put32(d.data, 4, c.RowEnd());
-      Put16(d.data, 8, static_cast<uint16_t>(c.FirstCol()));
-      Put16(d.data, 10, static_cast<uint16_t>(c.ColEnd()));
+    out.push_back(std::move(in[i]));
+    if (out.back().type == kDimensions) out.back().data = Dimensions(sheet.cells);
+  }
+  // Unchanged rows are copied as they stand. A changed row's records are
+  // gathered and written again where the row stood; changed rows that had
+  // no cells go before the first cell of a later row.
+  auto next = edits.begin();
+  auto newRowsBefore = [&](uint32_t row) {
+    while (next != edits.end() && next->first.first < row) {
+      auto end = edits.lower_bound({next->first.first + 1, 0});
+      std::vector<Record> none;
+      RewriteRow(none, next->first.first, next, end, out);
+      next = end;
     }
+  };
+  for (size_t i = first; i < last;) {
+    uint32_t row = 0;
+    if (!CellRow(in[i], row)) {
+      if (in[i].type != kDbCell) out.push_back(std::move(in[i]));
+      ++i;
+      continue;
+    }
+    newRowsBefore(row);
+    if (next == edits.end() || next->first.first != row) {
+      out.push_back(std::move(in[i++]));
+      continue;
+    }
+    std::vector<Record> old;
+    uint32_t other = 0;
+    while (i < last && in[i].type != kRow && in[i].type != kDbCell && (!CellRow(in[i], other) || other == row))
+      old.push_back(std::move(in[i++]));
+    auto end = edits.lower_bound({row + 1, 0});
+    RewriteRow(old, row, next, end, out);
+    next = end;
   }
-  auto nextRow = rows.begin();
-  size_t next = 0;
-  while (nextRow != rows.end() || next < units.size()) {
-    uint32_t block = std::min(nextRow != rows.end() ? nextRow->first : UINT32_MAX,
-                              next < units.size() ? units[next].row : UINT32_MAX) / 32;
-    for (; nextRow != rows.end() && nextRow->first / 32 == block; ++nextRow) out.push_back(nextRow->second);
-    for (; next < units.size() && units[next].row / 32 == block; ++next)
-      for (Record& r : units[next].records) out.push_back(std::move(r));
-  }
-  out.insert(out.end(), in.begin() + last, in.end());
+  newRowsBefore(UINT32_MAX);
+  for (size_t i = last; i < in.size(); ++i) out.push_back(std::move(in[i]));
   return out;
 }
 

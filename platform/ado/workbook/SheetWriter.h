@@ -11,7 +11,8 @@
 namespace zelado {
 namespace workbook {
 
-std::vector<Record> RewriteSheet(const Sheet& sheet);
+// The sheet's records are moved into the answer.
+std::vector<Record> RewriteSheet(Sheet& sheet);
 
 // The records of a new, empty worksheet.
 std::vector<Record> NewSheetRecords();
