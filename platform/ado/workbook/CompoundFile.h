@@ -44,6 +44,11 @@ public:
   std::vector<Entry>& Entries() { return m_entries; }
   const std::vector<Entry>& Entries() const { return m_entries; }
 
+  // Sector numbers with a meaning of their own, and the sizes of the format.
+  static constexpr uint32_t kFree = 0xFFFFFFFF, kEnd = 0xFFFFFFFE, kFatSect = 0xFFFFFFFD, kDifSect = 0xFFFFFFFC;
+  static constexpr size_t kMiniCutoff = 4096, kMiniSize = 64, kSector = 512;
+  static const char kMagic[8];
+
 private:
   std::vector<Entry> m_entries;  // [0] is the root
 };

@@ -47,7 +47,7 @@ bool SameName(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::unique_ptr<Workbook> Workbook::Load(const std::string& bytes) {
-  if (bytes.size() < 8 || bytes.compare(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") != 0) NotAWorkbook(bytes);
+  if (bytes.size() < 8 || bytes.compare(0, 8, CompoundFile::kMagic, 8) != 0) NotAWorkbook(bytes);
   std::unique_ptr<Workbook> wb(new Workbook);
   wb->m_file = CompoundFile::Parse(bytes);
   wb->m_stream = wb->m_file.Find(u"Workbook");

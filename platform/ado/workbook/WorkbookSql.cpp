@@ -52,7 +52,7 @@ public:
       if (end == std::string::npos) Bad("a quoted name is not closed");
       std::string name = m_s.substr(m_at + 1, end - m_at - 1);
       m_at = end + 1;
-      // Jet writes sheets with spaces as ['My Sheet$'].
+      // A sheet name with spaces may come quoted inside: ['My Sheet$'].
       if (name.size() >= 2 && name.front() == '\'' && name.back() == '\'') name = name.substr(1, name.size() - 2);
       return name;
     }
