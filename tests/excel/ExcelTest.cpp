@@ -115,6 +115,13 @@ TEST_F(ExcelTest, DeleteSheetNamesTheWholeSheet) {
   EXPECT_EQ(0, m_excel.OpenSheet(L"Notes"));
   EXPECT_EQ(0, m_excel.DeleteSheet(L"Notes"));
   EXPECT_EQ("['Data', 'Long']\n", Xlrd("print(b.sheet_names())"));
+  // The last sheet is emptied instead, and opens as one column without rows.
+  EXPECT_EQ(1, m_excel.DeleteSheet(L"Long"));
+  EXPECT_EQ(1, m_excel.DeleteSheet(L"Data"));
+  ASSERT_EQ(1, m_excel.OpenSheet(L"Data"));
+  EXPECT_EQ(0, m_excel.Seek(0, 0));
+  EXPECT_EQ(1, m_excel.SetText(1, 0, L"again"));
+  EXPECT_EQ("['Data'] 3 again\n", Xlrd("s = b.sheet_by_index(0)\nprint(b.sheet_names(), s.nrows, s.cell_value(2, 0))"));
 }
 
 }  // namespace

@@ -40,6 +40,8 @@ SheetTable::SheetTable(Workbook& wb, const std::string& table) : m_wb(wb), m_ref
   uint32_t colEnd = cells.ColEnd();
   if (!m_ref.whole) colEnd = std::min(colEnd, m_ref.col1 + 1);
   m_name = Wide(TableName(m_ref));
+  // An empty range still has one column, so that it opens and rows can be added.
+  if (colEnd <= m_col0) colEnd = m_col0 + 1;
   for (uint32_t c = m_col0; c < colEnd; ++c) {
     Column col;
     std::string name = HeaderText(wb, s, cells.At(m_header, c));
