@@ -15,7 +15,6 @@ void Damaged(const std::string& what) { Raise(ErrorKind::Connection, "the workbo
 namespace {
 
 const uint32_t kEnd = CompoundFile::kEnd;
-const size_t kMiniCutoff = CompoundFile::kMiniCutoff, kMiniSize = CompoundFile::kMiniSize;
 
 // The sectors of a file being read, and the chains through them.
 class Sectors {
