@@ -206,7 +206,7 @@ Value FromVariant(const VARIANT& in, DataTypeEnum type) {
   }
   if (type == adBoolean || (type == adVariant && v.vt == VT_BOOL)) {
     if (!Change(v, VT_BOOL)) Mismatch(L"boolean");
-    return Value::Int(v.boolVal ? 1 : 0);
+    return Value::Flag(v.boolVal != 0);  // an integer that reads back as a boolean where a column takes any kind
   }
   if (IsIntegerType(type) || (type == adVariant && (v.vt == VT_I1 || v.vt == VT_I2 || v.vt == VT_I4 ||
                                                     v.vt == VT_I8 || v.vt == VT_UI1 || v.vt == VT_UI2 ||

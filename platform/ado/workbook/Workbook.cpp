@@ -157,9 +157,8 @@ void Workbook::SetBlank(size_t sheet, uint32_t row, uint32_t col) {
 }
 
 void Workbook::Clear(size_t sheet, uint32_t row, uint32_t col) {
-  const Cell* old = m_sheets[sheet].cells.At(row, col);
-  if (!old) return;
-  Put(sheet, row, col, Cell());
+  // A cleared cell keeps its format, as a blank.
+  if (m_sheets[sheet].cells.At(row, col)) SetBlank(sheet, row, col);
 }
 
 void Workbook::AddSheet(const std::string& name, const std::vector<std::string>& headers) {
@@ -187,7 +186,10 @@ void Workbook::DropSheet(size_t sheet) {
   Sheet& gone = m_sheets[sheet];
   if (worksheets <= 1) {
     for (uint32_t r = 0; r < gone.cells.RowEnd(); ++r)
-      for (uint32_t c = 0; c < gone.cells.ColEnd(); ++c) Clear(sheet, r, c);
+      for (uint32_t c = 0; c < gone.cells.ColEnd(); ++c)
+        if (gone.cells.At(r, c)) gone.edits[{r, c}] = Cell();
+    gone.cells.Clear();
+    gone.rewrite = true;
     return;
   }
   size_t record = gone.boundSheet;

@@ -54,6 +54,7 @@ public:
   void SetText(size_t sheet, uint32_t row, uint32_t col, const std::string& utf8);
   void SetBool(size_t sheet, uint32_t row, uint32_t col, bool v);
   void SetBlank(size_t sheet, uint32_t row, uint32_t col);
+  // A cleared cell keeps its format, as a blank.
   void Clear(size_t sheet, uint32_t row, uint32_t col);
 
   void AddSheet(const std::string& name, const std::vector<std::string>& headers);

@@ -38,6 +38,8 @@ TEST_F(WorkbookTest, ChangedCellsReachTheFileAndTheRestStays) {
     _RecordsetPtr rs = Open(c, L"SELECT * FROM [Data$A1:IV65536]", adOpenKeyset, adLockOptimistic);
     rs->GetFields()->GetItem(_variant_t(L"Name"))->PutValue(_variant_t(L"Alicia, with a longer name"));
     rs->GetFields()->GetItem(_variant_t(L"Amount"))->PutValue(_variant_t(42.75));
+    rs->GetFields()->GetItem(_variant_t(3L))->PutValue(_variant_t(false));
+    rs->GetFields()->GetItem(_variant_t(L"When"))->PutValue(_variant_t());  // VT_EMPTY clears the cell
     rs->Update(vtMissing, vtMissing);
     rs->AddNew(vtMissing, vtMissing);
     rs->GetFields()->GetItem(_variant_t(L"Name"))->PutValue(_variant_t(L"Dora"));
@@ -50,13 +52,13 @@ TEST_F(WorkbookTest, ChangedCellsReachTheFileAndTheRestStays) {
                          "print(s.nrows, s.cell_value(1, 0), s.cell_value(1, 1), s.cell_value(4, 1))\n"
                          "print(b.format_map[b.xf_list[s.cell_xf_index(1, 0)].format_key].format_str)\n"
                          "print(b.format_map[b.xf_list[s.cell_xf_index(2, 2)].format_key].format_str)\n"
-                         "print(s.cell_value(2, 1), s.cell_type(2, 4), s.cell_value(3, 3))\n"
+                         "print(s.cell_value(2, 1), s.cell_type(2, 4), s.cell_value(3, 3), s.cell_type(1, 3), s.cell_value(1, 3), s.cell_type(1, 2))\n"
                          "print(b.sheet_names(), len(s.merged_cells), len(b.sheet_by_name('Notes').merged_cells))\n"
                          "print(s.computed_column_width(1) if hasattr(s, 'computed_column_width') else s.colinfo_map[1].width)\n");
   EXPECT_EQ("5 42.75 Alicia, with a longer name Dora\n"
             "#,##0.00\n"
             "yyyy-mm-dd hh:mm\n"
-            "Bob 1 1\n"
+            "Bob 1 1 4 0 6\n"
             "['Data', 'Notes', 'Long'] 0 1\n"
             "6000\n",
             out);
