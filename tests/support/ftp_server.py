@@ -26,6 +26,7 @@ def main():
 
     Handler.authorizer = auth
     Handler.banner = "ZEL test server ready."
+    Handler.auth_failed_timeout = 0.1
     if "--no-active" in flags:
         # A server that only serves passive clients, as behind a firewall.
         def ftp_PORT(self, line):
