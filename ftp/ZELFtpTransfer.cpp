@@ -135,8 +135,9 @@ int ZELFtp::GetFileEx(const wchar_t* remotePath, const wchar_t* localPath, int b
   if (!m_bConnected) return FtpReportCode(*this, kSiteGetOffline, ZEL_RESULT_NOT_CONNECTED, NULL);
   CString target = ZELGF::IsValidPathName(localPath) ? CString(localPath) : ZELGF::MakePath(m_strLocalDir, remotePath);
   if (!ZELGF::IsValidPathName(target)) return FtpReportCode(*this, kSiteGetInvalid, ZEL_RESULT_INVALID_NAME, target);
+  // A bare name lands in the current folder, which exists.
   CString folder = ZELGF::ExtractDir(target);
-  if (ZELGF::CreateDir(folder) != 0) return FtpReportCode(*this, kSiteGetNoFolder, ZEL_RESULT_DIR_CREATE, folder);
+  if (!folder.IsEmpty() && ZELGF::CreateDir(folder) != 0) return FtpReportCode(*this, kSiteGetNoFolder, ZEL_RESULT_DIR_CREATE, folder);
   __ZEL_FTP_PROGRESS progress = {};
   progress.nFileCount = 1;
   progress.nFileIndex = 1;

@@ -17,8 +17,10 @@ namespace zeltest {
 inline std::wstring W(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
 struct FtpFixture : ::testing::Test {
+  FtpFixture() = default;
+  explicit FtpFixture(const FtpServer::Options& options) : server(options) {}
   void SetUp() override {
-    ASSERT_EQ(0, ftp.Connect(server.url().c_str(), FtpServer::user(), FtpServer::password(), server.port()));
+    ASSERT_EQ(0, ftp.Connect(server.url().c_str(), server.user(), server.password(), server.port()));
   }
   // The code of the newest log record, 0 when there is none.
   long LastCode() { return ftp.GetLogCount() ? ftp.GetLog(ftp.GetLogCount() - 1).nCode : 0; }
