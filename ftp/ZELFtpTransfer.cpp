@@ -5,6 +5,7 @@
 #include "ZELFtp.h"
 #include "ZELGF.h"
 #include "ZELResult.h"
+#include "ftp/FtpLocalFile.h"
 #include "ftp/FtpReport.h"
 #include "platform/mfc/File.h"
 
@@ -109,15 +110,16 @@ int ZELFtp::PutFile_Internal(const wchar_t* localPath, const wchar_t* remotePath
           result = FtpReportCode(*this, kSitePutNoRemote, ZEL_RESULT_REMOTE_OPEN, remotePath);
           return;
         }
+        FtpLocalFile source(local);
         char buf[kChunk];
-        UINT n = local.Read(buf, kChunk);
+        UINT n = source.Read(buf, kChunk);
         while (n > 0) {
           remote->Write(buf, n);
           if (Step(pCallBack, notify, n)) {
             result = kCancel;
             break;
           }
-          n = local.Read(buf, kChunk);
+          n = source.Read(buf, kChunk);
         }
         local.Close();
         Finish(remote, result == kCancel);
@@ -166,6 +168,7 @@ int ZELFtp::GetFile_Internal(const wchar_t* remotePath, const wchar_t* localPath
     return FtpReportCode(*this, kSiteGetUnopenable, ZEL_RESULT_FILE_CREATE, localPath);
   int result = ZEL_RESULT_OK;
   std::unique_ptr<CInternetFile> remote;
+  FtpLocalFile target(local);
   BOOL ok = ZelGuarded(
       [&] {
         remote.reset(m_pConnection->OpenFile(remotePath, GENERIC_READ, dwFlags, 1));
@@ -177,18 +180,23 @@ int ZELFtp::GetFile_Internal(const wchar_t* remotePath, const wchar_t* localPath
         char buf[kChunk];
         UINT n = remote->Read(buf, kChunk);
         while (n > 0) {
-          local.Write(buf, n);
+          target.Write(buf, n);
           if (Step(pCallBack, notify, n)) {
             result = kCancel;
             break;
           }
           n = remote->Read(buf, kChunk);
         }
+        target.Flush();
         local.Close();
         Finish(remote, result == kCancel);
       },
       [&](const ZELFailure& f) { FtpReportFailure(*this, kSiteGetFailed, f, remotePath); });
-  if (!ok) local.Abort();
+  if (!ok) {
+    // What arrived before the failure stays in the local file.
+    target.FlushQuietly();
+    local.Abort();
+  }
   return ok ? result : ZEL_RESULT_FILE_CREATE;
 }
 
