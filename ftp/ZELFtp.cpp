@@ -104,60 +104,63 @@ int ZELFtp::CreateFileW(const wchar_t* path) {
   return ZEL_RESULT_OK;
 }
 
-int ZELFtp::DeleteFileW(const wchar_t* path) {
-  if (!ZELGF::IsValidFileName(path))
-    return FtpReportCode(*this, kSiteDeleteFileInvalid, ZEL_RESULT_INVALID_NAME, path);
-  if (!m_bConnected) return FtpReportCode(*this, kSiteDeleteFileOffline, ZEL_RESULT_NOT_CONNECTED, NULL);
-  if (!m_pConnection->Remove(path)) {
-    FtpReportLastError(*this, kSiteDeleteFileRefused, ZEL_CATEGORY_SYSTEM, path);
-    return ZEL_RESULT_FILE_DELETE;
+namespace {
+
+// Where a management operation reports, and what it answers when refused.
+struct ManageSites {
+  FtpSite invalid, offline, refused;
+  long nCategory;
+  int nRefused;
+};
+
+// The shape of the management operations: a name, then the connection,
+// then one request, whose refusal is reported from the last error.
+template <class Request>
+int Manage(ZELFtp& ftp, BOOL bConnected, const ManageSites& s, const wchar_t* name, const wchar_t* refusedDetail,
+           Request request) {
+  if (!ZELGF::IsValidFileName(name)) return FtpReportCode(ftp, s.invalid, ZEL_RESULT_INVALID_NAME, name);
+  if (!bConnected) return FtpReportCode(ftp, s.offline, ZEL_RESULT_NOT_CONNECTED, NULL);
+  if (!request()) {
+    FtpReportLastError(ftp, s.refused, s.nCategory, refusedDetail);
+    return s.nRefused;
   }
   return ZEL_RESULT_OK;
+}
+
+}  // namespace
+
+int ZELFtp::DeleteFileW(const wchar_t* path) {
+  static const ManageSites s = {kSiteDeleteFileInvalid, kSiteDeleteFileOffline, kSiteDeleteFileRefused,
+                                ZEL_CATEGORY_SYSTEM, ZEL_RESULT_FILE_DELETE};
+  return Manage(*this, m_bConnected, s, path, path, [&] { return m_pConnection->Remove(path); });
 }
 
 int ZELFtp::RenameFile(const wchar_t* oldName, const wchar_t* newName) {
   if (!ZELGF::IsValidFileName(oldName))
     return FtpReportCode(*this, kSiteRenameFileOld, ZEL_RESULT_INVALID_NAME, oldName);
-  if (!ZELGF::IsValidFileName(newName))
-    return FtpReportCode(*this, kSiteRenameFileNew, ZEL_RESULT_INVALID_NAME, newName);
-  if (!m_bConnected) return FtpReportCode(*this, kSiteRenameFileOffline, ZEL_RESULT_NOT_CONNECTED, NULL);
-  if (!m_pConnection->Rename(oldName, newName)) {
-    FtpReportLastError(*this, kSiteRenameFileRefused, ZEL_CATEGORY_SYSTEM, oldName);
-    return ZEL_RESULT_FILE_RENAME;
-  }
-  return ZEL_RESULT_OK;
+  static const ManageSites s = {kSiteRenameFileNew, kSiteRenameFileOffline, kSiteRenameFileRefused,
+                                ZEL_CATEGORY_SYSTEM, ZEL_RESULT_FILE_RENAME};
+  return Manage(*this, m_bConnected, s, newName, oldName, [&] { return m_pConnection->Rename(oldName, newName); });
 }
 
 int ZELFtp::CreateDir(const wchar_t* path, int bEnter) {
-  if (!ZELGF::IsValidFileName(path))
-    return FtpReportCode(*this, kSiteCreateDirInvalid, ZEL_RESULT_INVALID_NAME, path);
-  if (!m_bConnected) return FtpReportCode(*this, kSiteCreateDirOffline, ZEL_RESULT_NOT_CONNECTED, NULL);
-  if (!m_pConnection->CreateDirectory(path)) {
-    FtpReportLastError(*this, kSiteCreateDirRefused, ZEL_CATEGORY_RESULT, path);
-    return ZEL_RESULT_DIR_CREATE;
-  }
-  if (bEnter) SetRemoteDir(path);
-  return ZEL_RESULT_OK;
+  static const ManageSites s = {kSiteCreateDirInvalid, kSiteCreateDirOffline, kSiteCreateDirRefused,
+                                ZEL_CATEGORY_RESULT, ZEL_RESULT_DIR_CREATE};
+  int r = Manage(*this, m_bConnected, s, path, path, [&] { return m_pConnection->CreateDirectory(path); });
+  if (r == ZEL_RESULT_OK && bEnter) SetRemoteDir(path);
+  return r;
 }
 
 int ZELFtp::DeleteDir(const wchar_t* path) {
-  if (!ZELGF::IsValidFileName(path))
-    return FtpReportCode(*this, kSiteDeleteDirInvalid, ZEL_RESULT_INVALID_NAME, path);
-  if (!m_bConnected) return FtpReportCode(*this, kSiteDeleteDirOffline, ZEL_RESULT_NOT_CONNECTED, NULL);
-  if (!m_pConnection->RemoveDirectory(path)) {
-    FtpReportLastError(*this, kSiteDeleteDirRefused, ZEL_CATEGORY_RESULT, path);
-    return ZEL_RESULT_DIR_DELETE;
-  }
-  return ZEL_RESULT_OK;
+  static const ManageSites s = {kSiteDeleteDirInvalid, kSiteDeleteDirOffline, kSiteDeleteDirRefused,
+                                ZEL_CATEGORY_RESULT, ZEL_RESULT_DIR_DELETE};
+  return Manage(*this, m_bConnected, s, path, path, [&] { return m_pConnection->RemoveDirectory(path); });
 }
 
 int ZELFtp::RenameDir(const wchar_t* oldName, const wchar_t* newName) {
-  if (!ZELGF::IsValidFileName(oldName) || !ZELGF::IsValidFileName(newName))
+  if (!ZELGF::IsValidFileName(newName))
     return FtpReportCode(*this, kSiteRenameDirInvalid, ZEL_RESULT_INVALID_NAME, oldName);
-  if (!m_bConnected) return FtpReportCode(*this, kSiteRenameDirOffline, ZEL_RESULT_NOT_CONNECTED, NULL);
-  if (!m_pConnection->Rename(oldName, newName)) {
-    FtpReportLastError(*this, kSiteRenameDirRefused, ZEL_CATEGORY_RESULT, newName);
-    return ZEL_RESULT_DIR_RENAME;
-  }
-  return ZEL_RESULT_OK;
+  static const ManageSites s = {kSiteRenameDirInvalid, kSiteRenameDirOffline, kSiteRenameDirRefused,
+                                ZEL_CATEGORY_RESULT, ZEL_RESULT_DIR_RENAME};
+  return Manage(*this, m_bConnected, s, oldName, newName, [&] { return m_pConnection->Rename(oldName, newName); });
 }

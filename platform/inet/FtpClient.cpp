@@ -40,12 +40,7 @@ void FtpClient::Open(const std::string& host, int port, const std::string& user,
 void FtpClient::ReadFeatures() {
   FtpReply r = Command("FEAT");
   if (!r.IsOk()) return;
-  size_t pos = 0;
-  while (pos < r.text.size()) {
-    size_t end = r.text.find('\n', pos);
-    if (end == std::string::npos) end = r.text.size();
-    std::string line = r.text.substr(pos, end - pos);
-    pos = end + 1;
+  for (const std::string& line : FtpSplit(r.text, '\n')) {
     size_t b = line.find_first_not_of(' ');
     if (b == std::string::npos || b == 0) continue;  // features are indented
     std::string name = line.substr(b, line.find(' ', b) - b);

@@ -81,14 +81,8 @@ bool FtpListing::ParseMlsdLine(const std::string& line, FtpEntry& e) const {
   if (sp == std::string::npos) return false;
   e = FtpEntry();
   e.name = line.substr(sp + 1);
-  std::string facts = line.substr(0, sp);
   bool typed = false;
-  size_t pos = 0;
-  while (pos < facts.size()) {
-    size_t end = facts.find(';', pos);
-    if (end == std::string::npos) end = facts.size();
-    std::string fact = facts.substr(pos, end - pos);
-    pos = end + 1;
+  for (const std::string& fact : FtpSplit(line.substr(0, sp), ';')) {
     size_t eq = fact.find('=');
     if (eq == std::string::npos) continue;
     std::string key = fact.substr(0, eq), value = fact.substr(eq + 1);
@@ -207,12 +201,7 @@ bool FtpListing::ParseDos(const std::string& line, FtpEntry& e) const {
 
 std::vector<FtpEntry> FtpListing::Parse(const std::string& data, bool bMlsd) const {
   std::vector<FtpEntry> out;
-  size_t pos = 0;
-  while (pos < data.size()) {
-    size_t end = data.find('\n', pos);
-    if (end == std::string::npos) end = data.size();
-    std::string line = data.substr(pos, end - pos);
-    pos = end + 1;
+  for (std::string& line : FtpSplit(data, '\n')) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     FtpEntry e;
     if (bMlsd ? ParseMlsdLine(line, e) : ParseListLine(line, e)) out.push_back(std::move(e));

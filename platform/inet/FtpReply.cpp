@@ -157,3 +157,15 @@ bool FtpParseTimeVal(const std::string& text, long long& seconds) {
   seconds = static_cast<long long>(timegm(&t));
   return true;
 }
+
+std::vector<std::string> FtpSplit(const std::string& text, char sep) {
+  std::vector<std::string> parts;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find(sep, pos);
+    if (end == std::string::npos) end = text.size();
+    parts.push_back(text.substr(pos, end - pos));
+    pos = end + 1;
+  }
+  return parts;
+}

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 struct FtpReply {
   int nCode = 0;      // 100 ... 599
@@ -47,5 +48,7 @@ int FtpParsePasvPort(const std::string& text);
 int FtpParseEpsvPort(const std::string& text);
 // "257 "/a ""quoted"" dir" created": the folder, or false when unquoted.
 bool FtpParseQuotedPath(const std::string& text, std::string& path);
+// The parts of text between separators (a last empty part is dropped).
+std::vector<std::string> FtpSplit(const std::string& text, char sep);
 // "YYYYMMDDHHMMSS[.sss]" as UTC seconds; false when malformed.
 bool FtpParseTimeVal(const std::string& text, long long& seconds);
