@@ -114,8 +114,7 @@ FtpSocket FtpSocket::ConnectAddress(const FtpAddress& to, int nTimeoutMs) {
     ::getsockopt(s.m_fd, SOL_SOCKET, SO_ERROR, &err, &len);
     if (err != 0) ZelThrowInternet(ERROR_INTERNET_CANNOT_CONNECT, std::strerror(err));
   }
-  int one = 1;
-  ::setsockopt(s.m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  s.NoDelay();
   return s;
 }
 
@@ -134,7 +133,9 @@ FtpSocket FtpSocket::AcceptWithin(int nTimeoutMs, int also) {
   if (r <= 0 || !(p[0].revents & POLLIN)) return FtpSocket();
   int fd = ::accept4(m_fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
   if (fd < 0) ZelThrowInternet(ERROR_INTERNET_CANNOT_CONNECT, std::string("accept: ") + std::strerror(errno));
-  return FtpSocket(fd);
+  FtpSocket s(fd);
+  s.NoDelay();
+  return s;
 }
 
 void FtpSocket::SendAll(const char* data, size_t n, int nTimeoutMs) {
@@ -180,6 +181,13 @@ FtpAddress FtpSocket::PeerAddress() const {
   a.len = sizeof a.addr;
   ::getpeername(m_fd, reinterpret_cast<sockaddr*>(&a.addr), &a.len);
   return a;
+}
+
+void FtpSocket::NoDelay() {
+  // Requests are single small writes, and the last piece of a data block
+  // must not wait for the peer's acknowledgement of the one before.
+  int one = 1;
+  ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
 }
 
 void FtpSocket::ShutdownWrite() {

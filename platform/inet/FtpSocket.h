@@ -47,6 +47,7 @@ public:
   FtpAddress PeerAddress() const;
   bool IsOpen() const { return m_fd >= 0; }
   int Fd() const { return m_fd; }
+  void NoDelay();
   void ShutdownWrite();
   void Close();
 

@@ -76,7 +76,7 @@ void FtpServer::Spawn(const char* const* argv) {
 void FtpServer::StartPyftpdlib(const Options& options) {
   std::string portFile = m_dir.file("port");
   std::string script = std::string(ZEL_TEST_SUPPORT_DIR) + "/ftp_server.py";
-  const char* argv[8] = {"/usr/bin/python3", script.c_str(), m_root.c_str(), portFile.c_str(), "zel", "zel"};
+  const char* argv[9] = {"/usr/bin/python3", script.c_str(), m_root.c_str(), portFile.c_str(), "zel", "zel"};
   int n = 6;
   if (options.bIpv6) argv[n++] = "--ipv6";
   if (options.bNoActive) argv[n++] = "--no-active";
