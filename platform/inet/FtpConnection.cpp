@@ -66,6 +66,15 @@ BOOL CFtpConnection::RemoveDirectory(LPCWSTR pstrDirName) {
   return Answer([&] { m_client->Require(2, "RMD", WireName(pstrDirName)); });
 }
 
+BOOL CFtpConnection::GetFileTime(LPCWSTR pstrFileName, CTime& refTime) const {
+  return Answer([&] {
+    FtpReply r = m_client->Require(2, "MDTM", WireName(pstrFileName));
+    long long t = 0;
+    if (!FtpParseTimeVal(r.text, t)) ZelThrowInternet(ERROR_INTERNET_INTERNAL_ERROR);
+    refTime = CTime(static_cast<time_t>(t));
+  });
+}
+
 CInternetFile* CFtpConnection::OpenFile(LPCWSTR pstrFileName, DWORD dwAccess, DWORD dwFlags, DWORD_PTR) {
   std::string name = WireName(pstrFileName);
   if (name.empty()) ZelThrowInternet(ERROR_INVALID_NAME);

@@ -9,6 +9,7 @@
 
 #include "platform/inet/FtpClient.h"
 #include "platform/inet/InetTypes.h"
+#include "platform/mfc/Time.h"
 
 class CInternetFile;
 
@@ -29,6 +30,9 @@ public:
   BOOL Rename(LPCWSTR pstrExisting, LPCWSTR pstrNew);
   BOOL CreateDirectory(LPCWSTR pstrDirName);
   BOOL RemoveDirectory(LPCWSTR pstrDirName);
+  // The last-write time the server keeps for a file (MDTM), to the second;
+  // an extension of ours, for listings whose dates carry only minutes.
+  BOOL GetFileTime(LPCWSTR pstrFileName, CTime& refTime) const;
 
   // GENERIC_READ answers a file only when the server knows it (its size is
   // asked for; the download itself starts with the first Read). GENERIC_WRITE

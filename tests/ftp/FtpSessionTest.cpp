@@ -145,4 +145,16 @@ TEST(FtpConnect, Ipv6AndPassiveFallback) {
   EXPECT_EQ(CString(L"v6.txt"), item.m_strName);
 }
 
+TEST(FtpConnect, Ipv6Active) {
+  FtpServer::Options o;
+  o.bIpv6 = true;
+  FtpServer server(o);
+  ZELFtp ftp;
+  ASSERT_EQ(0, ftp.Connect(server.url().c_str(), L"zel", L"zel", server.port()));
+  ASSERT_EQ(0, ftp.CreateFileW(L"made over EPRT"));
+  ZELFtpItem item;
+  EXPECT_EQ(0, ftp.GetFirstItem(item));
+  EXPECT_EQ(CString(L"made over EPRT"), item.m_strName);
+}
+
 }  // namespace

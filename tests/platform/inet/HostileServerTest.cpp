@@ -139,6 +139,28 @@ TEST_F(Hostile, OddListingNamesAreNotListed) {
   EXPECT_EQ(CString(L"fine"), names[1]);
 }
 
+TEST_F(Hostile, ServerIgnoringAbortCostsTheConnectionNotTime) {
+  server.On("SIZE", [](FakeFtpServer::Session& s, const std::string&) { s.Send("213 1000000\r\n"); });
+  server.On("RETR", [](FakeFtpServer::Session& s, const std::string&) {
+    s.Send("150 here\r\n");
+    s.SendData(std::string(1000000, 'x'));  // and never a word after it
+  });
+  server.On("ABOR", [](FakeFtpServer::Session&, const std::string&) {});
+  server.On("MDTM", [](FakeFtpServer::Session& s, const std::string&) { s.Send("213 20200102030405\r\n"); });
+  ASSERT_EQ(0u, ConnectError());
+  CTime when;
+  ASSERT_TRUE(conn->GetFileTime(L"x", when));
+  EXPECT_EQ(1577934245, when.GetTime());
+  std::unique_ptr<CInternetFile> f(conn->OpenFile(L"x"));
+  char buf[4096];
+  ASSERT_GT(f->Read(buf, sizeof buf), 0u);
+  auto t0 = Clock::now();
+  f->Abort();
+  EXPECT_LT(Seconds(t0), 3.0);
+  EXPECT_FALSE(conn->CreateDirectory(L"d"));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_FTP_DROPPED), GetLastError());
+}
+
 TEST_F(Hostile, DroppedMidReplyIsAnError) {
   server.On("MKD", [](FakeFtpServer::Session& s, const std::string&) {
     s.Send("257-partial\r\n");
