@@ -233,6 +233,9 @@ int ZELFtp::GetDirEx(const wchar_t* remoteDir, const wchar_t* localDir, int bOve
                      ZELCallBack* pCallBack) {
   if (!m_bConnected) return FtpReportCode(*this, kSiteGetDirOffline, ZEL_RESULT_NOT_CONNECTED, NULL);
   CString saved = m_strRemoteDir;
+  // Right after the log-in no folder was set: the server's own is the one
+  // to come back to.
+  if (saved.IsEmpty()) m_pConnection->GetCurrentDirectory(saved);
   CString target = ZELGF::IsValidPathName(localDir) ? CString(localDir) : ZELGF::MakePath(m_strLocalDir, remoteDir);
   if (ZELGF::CreateDir(target) != 0) return FtpReportCode(*this, kSiteGetDirNoFolder, ZEL_RESULT_DIR_CREATE, target);
   int r = SetRemoteDir(remoteDir);
@@ -254,7 +257,7 @@ int ZELFtp::GetDirEx(const wchar_t* remoteDir, const wchar_t* localDir, int bOve
     }
     r = GetFile_Internal(files[i], ZELGF::MakePath(target, files[i]), bOverwrite, dwFlags, pCallBack, notify);
   }
-  SetRemoteDir(saved.IsEmpty() ? L"/" : static_cast<const wchar_t*>(saved));
+  if (!saved.IsEmpty()) SetRemoteDir(saved);
   m_bProcessing = FALSE;
   return r;
 }
