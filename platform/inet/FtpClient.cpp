@@ -23,8 +23,7 @@ void FtpClient::CheckArgument(const std::string& arg) {
 
 void FtpClient::Open(const std::string& host, int port, const std::string& user, const std::string& password) {
   m_ctl = FtpSocket::ConnectHost(host, port, m_timeouts.nConnectMs);
-  FtpReply r = ReadReply(m_timeouts.nReceiveMs);
-  while (r.IsPreliminary()) r = ReadReply(m_timeouts.nReceiveMs);
+  FtpReply r = FinalReply();
   if (!r.IsOk()) Refuse(r);
   r = Command("USER", user.empty() ? "anonymous" : user);
   if (r.IsIntermediate()) r = Command("PASS", user.empty() && password.empty() ? "anonymous@" : password);
@@ -109,10 +108,19 @@ void FtpClient::Refuse(const FtpReply& r) {
   ZelThrowInternet(ERROR_INTERNET_EXTENDED_ERROR, std::to_string(r.nCode) + " " + r.text);
 }
 
+FtpReply FtpClient::FinalReply() {
+  // A server may say "wait" a few times, not for ever.
+  for (int i = 0; i < 16; ++i) {
+    FtpReply r = ReadReply(m_timeouts.nReceiveMs);
+    if (!r.IsPreliminary()) return r;
+  }
+  Drop();
+  ZelThrowInternet(ERROR_INTERNET_INTERNAL_ERROR, "The server never gives its final reply.");
+}
+
 FtpReply FtpClient::Command(const std::string& verb, const std::string& arg) {
   Send(verb, arg);
-  FtpReply r = ReadReply(m_timeouts.nReceiveMs);
-  while (r.IsPreliminary()) r = ReadReply(m_timeouts.nReceiveMs);
+  FtpReply r = FinalReply();
   if (r.nCode == 421) Drop();
   return r;
 }
@@ -174,6 +182,12 @@ FtpSocket FtpClient::OpenData(const std::string& verb, const std::string& arg, c
       bool started = false;
       auto deadline = Clock::now() + std::chrono::milliseconds(m_timeouts.nReceiveMs);
       for (;;) {
+        if (!started && !m_in.empty()) {
+          // The answer came in with the bytes of an earlier reply.
+          FtpReply r = ReadReply(m_timeouts.nReceiveMs);
+          if (!r.IsPreliminary()) Refuse(r);
+          started = true;
+        }
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) break;
         // The server may answer before it connects, or refuse instead.
@@ -185,7 +199,7 @@ FtpSocket FtpClient::OpenData(const std::string& verb, const std::string& arg, c
           }
           return data;
         }
-        if (!started && (!m_in.empty() || FtpWaitReadable(m_ctl.Fd(), 0))) {
+        if (!started && FtpWaitReadable(m_ctl.Fd(), 0)) {
           FtpReply r = ReadReply(m_timeouts.nReceiveMs);
           if (!r.IsPreliminary()) Refuse(r);
           started = true;

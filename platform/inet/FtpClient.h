@@ -62,6 +62,7 @@ public:
 
 private:
   FtpReply ReadReply(int nTimeoutMs);
+  FtpReply FinalReply();
   void Send(const std::string& verb, const std::string& arg);
   void Drop() { m_ctl.Close(); }
   [[noreturn]] void Refuse(const FtpReply& r);

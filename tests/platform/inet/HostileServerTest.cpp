@@ -51,6 +51,13 @@ TEST_F(Hostile, MalformedGreeting) {
   EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_INTERNAL_ERROR), ConnectError());
 }
 
+TEST_F(Hostile, EndlessWaitRepliesAreCutShort) {
+  std::string wait;
+  for (int i = 0; i < 100; ++i) wait += "120 a moment\r\n";
+  server.Greeting(wait);
+  EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_INTERNAL_ERROR), ConnectError());
+}
+
 TEST_F(Hostile, SilenceTimesOut) {
   server.On("PASS", [](FakeFtpServer::Session&, const std::string&) {});
   auto t0 = Clock::now();
