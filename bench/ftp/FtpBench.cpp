@@ -1,0 +1,126 @@
+// A 200 MB file up and down on loopback, ours beside curl against the same
+// server in active mode, runs interleaved so that both see the same load.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ZELFtp.h"
+#include "support/Child.h"
+#include "support/FtpServer.h"
+
+namespace {
+
+struct Result {
+  double seconds;
+  double peakMB;
+};
+
+std::wstring W(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+double Since(std::chrono::steady_clock::time_point t0) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+Result Ours(const zeltest::FtpServer& server, bool up, const std::string& local) {
+  return zelbench::RunInChild<Result>([&](Result& r) {
+    ZELFtp ftp;
+    if (ftp.Connect(server.url().c_str(), L"zel", L"zel", server.port()) != 0) std::exit(1);
+    auto t0 = std::chrono::steady_clock::now();
+    int rc = up ? ftp.PutFileEx(W(local).c_str(), L"ours.bin", TRUE, FTP_TRANSFER_TYPE_BINARY, NULL)
+                : ftp.GetFileEx(L"data.bin", W(local).c_str(), TRUE, FTP_TRANSFER_TYPE_BINARY, NULL);
+    r.seconds = Since(t0);
+    if (rc != 0) std::exit(1);
+    r.peakMB = zelbench::PeakKB() / 1024.0;
+  });
+}
+
+Result Curl(const zeltest::FtpServer& server, bool up, const std::string& local) {
+  return zelbench::RunInChild<Result>([&](Result& r) {
+    std::string base = "ftp://127.0.0.1:" + std::to_string(server.port()) + "/";
+    auto t0 = std::chrono::steady_clock::now();
+    pid_t pid = fork();
+    if (pid == 0) {
+      // Active mode, as ours: the server connects back.
+      if (up)
+        execlp("curl", "curl", "-s", "-S", "--ftp-port", "-", "-u", "zel:zel", "-T", local.c_str(),
+               (base + "curl.bin").c_str(), (char*)nullptr);
+      else
+        execlp("curl", "curl", "-s", "-S", "--ftp-port", "-", "-u", "zel:zel", "-o", local.c_str(),
+               (base + "data.bin").c_str(), (char*)nullptr);
+      _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    r.seconds = Since(t0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::exit(1);
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    r.peakMB = u.ru_maxrss / 1024.0;
+  });
+}
+
+void Report(const char* name, double mb, const std::vector<Result>& ours, const std::vector<Result>& peer) {
+  std::vector<double> ratios, x, y;
+  double oursPeak = 0, peerPeak = 0;
+  for (size_t i = 0; i < ours.size(); ++i) {
+    x.push_back(mb / ours[i].seconds);
+    y.push_back(mb / peer[i].seconds);
+    ratios.push_back(x.back() / y.back());
+    oursPeak = std::max(oursPeak, ours[i].peakMB);
+    peerPeak = std::max(peerPeak, peer[i].peakMB);
+  }
+  std::sort(ratios.begin(), ratios.end());
+  std::sort(x.begin(), x.end());
+  std::sort(y.begin(), y.end());
+  size_t mid = ratios.size() / 2;
+  std::printf("%s: ratio over %zu interleaved runs %.2f .. %.2f\n", name, ratios.size(), ratios.front(),
+              ratios.back());
+  std::printf("%s: ours %.1f MB/s, peer %.1f MB/s (curl), ratio %.2f\n", name, x[mid], y[mid], ratios[mid]);
+  std::printf("%s memory: ours %.0f MB, peer %.0f MB\n", name, oursPeak, peerPeak);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  size_t mb = argc > 1 ? static_cast<size_t>(std::atoi(argv[1])) : 200;
+  int runs = argc > 2 ? std::atoi(argv[2]) : 3;
+  // Files in memory: the disk's write-back would time whichever side ran
+  // after the other had dirtied 200 MB, not the transfers.
+  if (access("/dev/shm", W_OK) == 0) setenv("TMPDIR", "/dev/shm", 1);
+  zeltest::FtpServer server;
+  zeltest::TempDir work;
+  {
+    std::mt19937_64 gen(7);
+    std::vector<unsigned long long> block(1 << 17);
+    std::ofstream out(server.file("data.bin"), std::ios::binary);
+    for (size_t written = 0; written < (mb << 20); written += block.size() * 8) {
+      for (auto& v : block) v = gen();
+      out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(block.size() * 8));
+    }
+  }
+  std::string source = server.file("data.bin");
+  std::printf("file: %zu MB on loopback, %d runs each way\n", mb, runs);
+  std::vector<Result> upOurs, upPeer, downOurs, downPeer;
+  // Each run changes which side goes first, so that neither always follows
+  // the same thing.
+  for (int i = 0; i < runs; ++i) {
+    bool oursFirst = i % 2 == 0;
+    if (oursFirst) upOurs.push_back(Ours(server, true, source));
+    upPeer.push_back(Curl(server, true, source));
+    if (!oursFirst) upOurs.push_back(Ours(server, true, source));
+    if (oursFirst) downOurs.push_back(Ours(server, false, work.file("ours.bin")));
+    downPeer.push_back(Curl(server, false, work.file("curl.bin")));
+    if (!oursFirst) downOurs.push_back(Ours(server, false, work.file("ours.bin")));
+  }
+  Report("ftp-upload", static_cast<double>(mb), upOurs, upPeer);
+  Report("ftp-download", static_cast<double>(mb), downOurs, downPeer);
+  return 0;
+}
