@@ -158,6 +158,9 @@ void RefuseEntities(void* user, const xmlChar*, int, const xmlChar*, const xmlCh
 // name of 50,000 characters); smaller ones are not read again.
 const size_t kLimitReach = 50000;
 
+// The error is kept in the context for the reason; nothing is printed.
+void Quiet(void*, xmlErrorPtr) {}
+
 // One reading through read (which gives the context a document or NULL);
 // the document, or NULL with why.
 template <class Read>
@@ -165,6 +168,7 @@ xmlDocPtr ReadOnce(Read& read, bool huge, std::string& reason) {
   xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
   if (!ctxt) Raise(E_OUTOFMEMORY, ERROR_NOT_ENOUGH_MEMORY, L"parser");
   ctxt->_private = &g_ours;
+  ctxt->sax->serror = Quiet;
   if (huge) ctxt->sax->entityDecl = RefuseEntities;
   // NOBLANKS drops most indentation as it is read; Tidy drops the rest.
   xmlDocPtr doc = read(ctxt, XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR |
