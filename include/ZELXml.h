@@ -132,7 +132,7 @@ private:
   BOOL Guard(ZelXmlSite site, F body, const wchar_t* what = NULL);
   void ReportFailure(ZelXmlSite site, const ZELFailure& f, const wchar_t* what);
   // One error record from site; what defaults to the operation's name.
-  void Report(ZelXmlSite site, DWORD code, const wchar_t* what = NULL);
+  void Report(ZelXmlSite site, long code, const wchar_t* what = NULL);
   // IsOpened(), with the "XML is not opened" warning when not.
   BOOL CheckOpened();
   void WarnOrder();

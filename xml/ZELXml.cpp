@@ -24,18 +24,19 @@ ZELXml& ZELXml::operator=(const ZELXml& src) {
   return *this;
 }
 
-void ZELXml::Report(ZelXmlSite site, DWORD code, const wchar_t* what) {
+void ZELXml::Report(ZelXmlSite site, long code, const wchar_t* what) {
   const ZELReportSite& at = ZelXmlSiteOf(site);
   // The operation's name is the function's without "ZELXml::".
   if (!what) what = at.pszFunction + 8;
-  SetLog(ZEL_LOG_ERROR, ZEL_CATEGORY_CAUGHT, static_cast<long>(code), ZELGF::FormatMsg(code), what, L".\\ZELXml",
+  SetLog(ZEL_LOG_ERROR, ZEL_CATEGORY_CAUGHT, code, ZELGF::FormatMsg(static_cast<DWORD>(code)), what, L".\\ZELXml",
          at.pszFunction, at.nLine, ZEL_LOG_FLAG_REPORT);
 }
 
 // Records carry the thread's last error, which the DOM sets with each
 // failure; memory that ran out is said as such, whatever came before.
 void ZELXml::ReportFailure(ZelXmlSite site, const ZELFailure& f, const wchar_t* what) {
-  Report(site, f.origin == ZELFailure::kMemory ? static_cast<DWORD>(E_OUTOFMEMORY) : GetLastError(), what);
+  bool memory = f.nCode == static_cast<long>(E_OUTOFMEMORY);
+  Report(site, memory ? static_cast<long>(E_OUTOFMEMORY) : static_cast<long>(GetLastError()), what);
 }
 
 BOOL ZELXml::CheckOpened() {
@@ -53,7 +54,7 @@ long ZELXml::InitXMLDom() {
   HRESULT hr = m_pXMLDom.CreateInstance(CLSID_DOMDocument30);
   if (FAILED(hr)) {
     m_pXMLDom = NULL;
-    Report(kXmlInitDom, static_cast<DWORD>(hr));
+    Report(kXmlInitDom, static_cast<long>(hr));
     return hr;
   }
   long result = hr;
@@ -75,7 +76,7 @@ int ZELXml::OnFileOpen(const wchar_t* path) {
   VARIANT_BOOL loaded = VARIANT_FALSE;
   if (!Guard(kXmlOpen, [&] { loaded = m_pXMLDom->load(_variant_t(path)); }, L"load")) return FALSE;
   if (!loaded) {
-    Report(kXmlOpen, GetLastError(), L"load");
+    Report(kXmlOpen, static_cast<long>(GetLastError()), L"load");
     return FALSE;
   }
   return TRUE;
@@ -94,7 +95,7 @@ int ZELXml::LoadText(_bstr_t& xml, ZelXmlSite site) {
   VARIANT_BOOL loaded = VARIANT_FALSE;
   if (Guard(site, [&] { loaded = m_pXMLDom->loadXML(xml); }, L"loadXML")) {
     if (loaded) return TRUE;
-    Report(site, GetLastError(), L"loadXML");
+    Report(site, static_cast<long>(GetLastError()), L"loadXML");
   }
   Close();
   return FALSE;
@@ -139,7 +140,7 @@ IXMLDOMNodePtr ZELXml::GetRootNode() {
   IXMLDOMNodePtr node(m_pXMLDom);
   if (!node) {
     SetLastError(ERROR_INVALID_HANDLE);
-    Report(kXmlGetRootNode, GetLastError(), L"QueryInterface");
+    Report(kXmlGetRootNode, static_cast<long>(GetLastError()), L"QueryInterface");
   }
   return node;
 }

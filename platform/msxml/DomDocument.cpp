@@ -59,6 +59,10 @@ DomDocument::DomDocument() : DomNode(NewTree(BlankDoc()), nullptr) {}
 void DomDocument::Empty() { Rebind(NewTree(BlankDoc()), nullptr); }
 
 VARIANT_BOOL DomDocument::Take(ParsedXml parsed) {
+  if (parsed.noMemory) {
+    Empty();
+    Raise(E_OUTOFMEMORY, ERROR_NOT_ENOUGH_MEMORY, L"the document does not fit in memory");
+  }
   if (!parsed.doc) {
     Empty();
     m_strReason = parsed.reason.c_str();

@@ -158,17 +158,25 @@ void RefuseEntities(void* user, const xmlChar*, int, const xmlChar*, const xmlCh
 // name of 50,000 characters); smaller ones are not read again.
 const size_t kLimitReach = 50000;
 
+// Whether the reading in progress on this thread ran out of memory: the
+// parser goes on after that error, and what it says last is another one.
+thread_local bool t_noMemory;
+
 // The error is kept in the context for the reason; nothing is printed.
-void Quiet(void*, xmlErrorPtr) {}
+// libxml2 names a text over its length limit a memory error too.
+void Quiet(void*, xmlErrorPtr e) {
+  if (e && e->code == XML_ERR_NO_MEMORY && !(e->message && std::strstr(e->message, "huge"))) t_noMemory = true;
+}
 
 // One reading through read (which gives the context a document or NULL);
 // the document, or NULL with why.
 template <class Read>
-xmlDocPtr ReadOnce(Read& read, bool huge, std::string& reason) {
+xmlDocPtr ReadOnce(Read& read, bool huge, std::string& reason, bool& noMemory) {
   xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
   if (!ctxt) Raise(E_OUTOFMEMORY, ERROR_NOT_ENOUGH_MEMORY, L"parser");
   ctxt->_private = &g_ours;
   ctxt->sax->serror = Quiet;
+  t_noMemory = false;
   if (huge) ctxt->sax->entityDecl = RefuseEntities;
   // NOBLANKS drops most indentation as it is read; Tidy drops the rest.
   xmlDocPtr doc = read(ctxt, XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR |
@@ -179,6 +187,7 @@ xmlDocPtr ReadOnce(Read& read, bool huge, std::string& reason) {
     while (!reason.empty() && reason.back() == '\n') reason.pop_back();
     if (err && err->line > 0) reason += " (line " + std::to_string(err->line) + ")";
     if (ctxt->errNo == XML_ERR_USER_STOP) reason = "a document this large may not declare entities";
+    noMemory = t_noMemory;
     if (doc) xmlFreeDoc(doc);
     doc = nullptr;
   }
@@ -194,9 +203,11 @@ template <class Read, class Rewind>
 ParsedXml Parse(const std::string& head, Read read, Rewind rewind) {
   InstallLoader();
   ParsedXml out;
-  out.doc = ReadOnce(read, false, out.reason);
+  out.doc = ReadOnce(read, false, out.reason, out.noMemory);
   std::string second;
-  if (!out.doc && rewind() && (out.doc = ReadOnce(read, true, second)) != nullptr) out.reason.clear();
+  bool again = false;
+  if (!out.doc && !out.noMemory && rewind() && (out.doc = ReadOnce(read, true, second, again)) != nullptr)
+    out.reason.clear();
   if (!out.doc) return out;
   Tidy(out.doc, out);
   std::string decl;

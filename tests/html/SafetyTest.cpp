@@ -2,9 +2,7 @@
 // not what it expects: the document and the file stay as they were.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -13,6 +11,7 @@
 #include "HtmlTestUtil.h"
 #include "ZELHtml.h"
 #include "platform/base/Sanitizer.h"
+#include "support/LimitedChild.h"
 #include "support/SmallDisk.h"
 #include "support/TempDir.h"
 
@@ -54,19 +53,11 @@ TEST(HtmlSafety, RunningOutOfMemoryFailsTheOpen) {
   if (ZEL_ASAN) GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
   zeltest::TempDir dir;
   zeltest::WriteFileBytes(dir.file("lt.html"), std::string(20 << 20, '<'));
-  pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    struct rlimit lim = {1000000000, 1000000000};
-    setrlimit(RLIMIT_AS, &lim);
+  int answer = zeltest::RunLimited(1000000000, [&] {
     ZELHtml doc;
     doc.Load(L"<p>keep</p>");
-    int opened = doc.Open(dir.wfile("lt.html").c_str());
-    bool kept = doc.m_root.GetFullText() == L"<p>keep</p>";
-    _exit(opened ? 2 : kept ? 0 : 3);
-  }
-  int status = 0;
-  ASSERT_EQ(pid, waitpid(pid, &status, 0));
-  ASSERT_TRUE(WIFEXITED(status)) << "the child died of signal " << WTERMSIG(status);
-  EXPECT_EQ(0, WEXITSTATUS(status)) << "2: opened anyway, 3: the document changed";
+    if (doc.Open(dir.wfile("lt.html").c_str())) return 2;
+    return doc.m_root.GetFullText() == L"<p>keep</p>" ? 0 : 3;
+  });
+  EXPECT_EQ(0, answer) << zeltest::DescribeChild(answer) << " (2: opened anyway, 3: the document changed)";
 }

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include "XmlTest.h"
+#include "platform/base/Sanitizer.h"
+#include "support/LimitedChild.h"
 #include "support/SmallDisk.h"
 #include "support/TempDir.h"
 
@@ -157,4 +159,18 @@ TEST_F(XmlTest, LargeDocumentsMayNotDeclareEntities) {
   lol += L"]><l>" + std::wstring(11000000, L'x') + L"&e9;</l>";
   EXPECT_FALSE(x.Load2(lol.c_str()));
   ExpectReport(L"loadXML", L"ZELXml::Load2", 153);
+}
+
+// Out of memory while loading is a reported failure of the load.
+TEST_F(XmlTest, RunningOutOfMemoryIsReported) {
+  if (ZEL_ASAN) GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
+  int answer = zeltest::RunLimited(1000000000, [&] {
+    std::wstring many = L"<r>";
+    for (int i = 0; i < 15000000; ++i) many += L"<a/>";
+    many += L"</r>";
+    if (x.Load2(many.c_str())) return 2;
+    std::optional<ZEL_LOG_RECORD> r = Report(L"loadXML");
+    return r && r->nCode == static_cast<long>(E_OUTOFMEMORY) ? 0 : 3;
+  });
+  EXPECT_EQ(0, answer) << zeltest::DescribeChild(answer) << " (2: loaded anyway, 3: not reported as out of memory)";
 }
