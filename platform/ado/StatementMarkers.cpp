@@ -37,7 +37,7 @@ size_t DollarEnd(const std::wstring& s, size_t i) {
 }  // namespace
 
 void ForEachMarker(const std::wstring& s, const std::function<void(size_t)>& at) {
-  size_t i = 0;
+  size_t i = 0, end = 0;
   while (i < s.size()) {
     wchar_t c = s[i];
     wchar_t next = i + 1 < s.size() ? s[i + 1] : L'\0';
@@ -46,13 +46,13 @@ void ForEachMarker(const std::wstring& s, const std::function<void(size_t)>& at)
     } else if (c == L'[') {
       i = QuotedEnd(s, i + 1, L']', false);
     } else if (c == L'-' && next == L'-') {
-      size_t end = s.find(L'\n', i + 2);
+      end = s.find(L'\n', i + 2);
       i = end == std::wstring::npos ? s.size() : end + 1;
     } else if (c == L'/' && next == L'*') {
-      size_t end = s.find(L"*/", i + 2);
+      end = s.find(L"*/", i + 2);
       i = end == std::wstring::npos ? s.size() : end + 2;
-    } else if (c == L'$' && (i == 0 || !NameChar(s[i - 1])) && DollarEnd(s, i) != std::wstring::npos) {
-      i = DollarEnd(s, i);
+    } else if (c == L'$' && (i == 0 || !NameChar(s[i - 1])) && (end = DollarEnd(s, i)) != std::wstring::npos) {
+      i = end;
     } else {
       if (c == L'?') at(i);
       ++i;

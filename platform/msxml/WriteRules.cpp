@@ -82,7 +82,8 @@ void CheckNodeData(xmlElementType type, const xmlChar* target, const std::string
 }
 
 void CheckEncodable(xmlDocPtr doc, const std::string& encoding) {
-  if (strncasecmp(encoding.c_str(), "UTF-", 4) == 0 || strncasecmp(encoding.c_str(), "UTF", 3) == 0) return;
+  // The Unicode forms hold every character.
+  if (strncasecmp(encoding.c_str(), "UTF", 3) == 0 || strncasecmp(encoding.c_str(), "UCS", 3) == 0) return;
   Encoder enc(encoding);
   xmlNodePtr cur = doc->children;
   while (cur) {

@@ -2,8 +2,12 @@
 // refuses, saves that cannot complete, markup that would not load again.
 #include <sys/stat.h>
 
+#include <atomic>
+#include <thread>
+
 #include "XmlTest.h"
 #include "platform/base/Sanitizer.h"
+#include "support/EntityBomb.h"
 #include "support/LimitedChild.h"
 #include "support/SmallDisk.h"
 #include "support/TempDir.h"
@@ -149,14 +153,7 @@ TEST_F(XmlTest, WhatIsSavedLoadsAgain) {
 
 // Past the parser's size limits an entity bomb is still refused.
 TEST_F(XmlTest, LargeDocumentsMayNotDeclareEntities) {
-  std::wstring lol = L"<!DOCTYPE l [<!ENTITY a \"aaaaaaaaaa\">";
-  for (int i = 1; i < 10; ++i) {
-    std::wstring prev = i == 1 ? L"a" : L"e" + std::to_wstring(i - 1);
-    lol += L"<!ENTITY e" + std::to_wstring(i) + L" \"";
-    for (int k = 0; k < 10; ++k) lol += L"&" + prev + L";";
-    lol += L"\">";
-  }
-  lol += L"]><l>" + std::wstring(11000000, L'x') + L"&e9;</l>";
+  std::wstring lol = zeltest::EntityBomb(std::wstring(11000000, L'x'));
   EXPECT_FALSE(x.Load2(lol.c_str()));
   ExpectReport(L"loadXML", L"ZELXml::Load2", 153);
 }
@@ -173,4 +170,30 @@ TEST_F(XmlTest, RunningOutOfMemoryIsReported) {
     return r && r->nCode == static_cast<long>(E_OUTOFMEMORY) ? 0 : 3;
   });
   EXPECT_EQ(0, answer) << zeltest::DescribeChild(answer) << " (2: loaded anyway, 3: not reported as out of memory)";
+}
+
+// A reader never sees a file half written, however often it is saved.
+TEST_F(XmlTest, ReadersNeverSeeATornFile) {
+  zeltest::TempDir dir;
+  NewRoot();
+  x.SetNodeText2(L"root/a", CString(L'x', 200000).GetString(), 0);
+  ASSERT_TRUE(x.SaveAs(dir.wfile("c.xml").c_str()));
+  std::atomic<bool> done{false};
+  std::atomic<int> failed{0}, read{0};
+  std::thread reader([&] {
+    CoInitialize(NULL);
+    while (!done.load()) {
+      ZELXml y;
+      if (!y.Open(dir.wfile("c.xml").c_str())) ++failed;
+      ++read;
+    }
+    CoUninitialize();
+  });
+  for (int i = 0; i < 100 || read.load() < 20; ++i) {
+    x.SetNodeText2(L"root/n", CString(std::to_wstring(i).c_str()).GetString(), 0);
+    ASSERT_TRUE(x.Save());
+  }
+  done = true;
+  reader.join();
+  EXPECT_EQ(0, failed.load()) << "of " << read.load() << " reads";
 }
