@@ -2,6 +2,8 @@
 // connection, values that must not be stored changed, and transactions
 // that must land.
 #include "AdoTest.h"
+#include "platform/base/Sanitizer.h"
+#include "support/LimitedChild.h"
 
 namespace {
 
@@ -83,4 +85,21 @@ TEST_F(AdoTest, NestedTransactionsCommitTheInnerLevel) {
   ZELAdo other;
   ASSERT_EQ(1, other.Connect(ConnText().c_str()));
   EXPECT_EQ(1, Count(other, L"SELECT count(*) FROM t WHERE a = 7"));
+}
+
+// Memory that runs out inside an operation is a reported failure of it.
+TEST_F(AdoTest, RunningOutOfMemoryIsReported) {
+  if (ZEL_ASAN) GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
+  int answer = zeltest::RunLimited(1000000000, [&] {
+    ZELAdo ado;
+    if (!ado.Connect(ConnText().c_str())) return 4;
+    _variant_t v;
+    if (ado.OpenRecordset(L"SELECT randomblob(900000000)", adOpenForwardOnly, adLockReadOnly) &&
+        ado.GetFieldValueByIndex(0, v))
+      return 2;
+    for (int i = 0; i < ado.GetLogCount(); ++i)
+      if (ado.GetLog(i).nCode == static_cast<long>(E_OUTOFMEMORY)) return 0;
+    return 3;
+  });
+  EXPECT_EQ(0, answer) << zeltest::DescribeChild(answer) << " (2: read anyway, 3: not reported as out of memory)";
 }
