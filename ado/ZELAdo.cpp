@@ -43,7 +43,7 @@ ZELAdo& ZELAdo::operator=(const ZELAdo& src) {
 
 int ZELAdo::Clone(ZELAdo& src) {
   if (!src.IsConnected()) {
-    SetLog_Warning(6, L"Source ADO must be connected", L"Clone", 0);
+    SetLog_Warning(ZEL_CATEGORY_COM, L"Source ADO must be connected", L"Clone", 0);
     return 0;
   }
   // Copies first: src may be this object, whose strings Connect rewrites.
@@ -56,7 +56,7 @@ int ZELAdo::Clone(ZELAdo& src) {
 int ZELAdo::Connect(const wchar_t* pszConnection) {
   CString strConnection = Text(pszConnection);
   Disconnect();
-  BOOL bDone = Guard(L"ZELAdo::Connect", 119, kDisconnect, [&] {
+  BOOL bDone = Guard(kAdoConnect, kDisconnect, [&] {
     HRESULT hr = m_pConnection.CreateInstance(CLSID_Connection);
     if (FAILED(hr)) _com_issue_error(hr);
     m_pConnection->Open(_bstr_t(strConnection.GetString()), _bstr_t(L""), _bstr_t(L""), adOptionUnspecified);
@@ -71,7 +71,7 @@ int ZELAdo::Connect(const wchar_t* pszConnection) {
 int ZELAdo::Connect(const wchar_t* pszConnection, const wchar_t* pszID, const wchar_t* pszPassword) {
   CString strConnection = Text(pszConnection), strID = Text(pszID), strPassword = Text(pszPassword);
   Disconnect();
-  BOOL bDone = Guard(L"ZELAdo::Connect", 142, kDisconnect, [&] {
+  BOOL bDone = Guard(kAdoConnectAs, kDisconnect, [&] {
     HRESULT hr = m_pConnection.CreateInstance(CLSID_Connection);
     if (FAILED(hr)) _com_issue_error(hr);
     m_pConnection->Open(_bstr_t(strConnection.GetString()), _bstr_t(strID.GetString()),
@@ -145,9 +145,19 @@ CString ZELAdo::GetComErrorMessage(HRESULT hr) {
   return strText;
 }
 
-void ZELAdo::ReportComError(HRESULT hr, const wchar_t* pszDescription, const wchar_t* pszFunction, int nLine,
-                            AfterAction nAfter) {
-  SetLog(ZEL_LOG_ERROR, 6, hr, GetComErrorMessage(hr), pszDescription, kSource, pszFunction, nLine, 1);
+// Every failure is reported as a COM error: a framework or system failure
+// by its own code, memory that ran out as the platform's E_OUTOFMEMORY.
+void ZELAdo::ReportFailure(ZelAdoSite site, const ZELFailure& f, AfterAction nAfter) {
+  HRESULT hr = f.origin == ZELFailure::kSystem ? HRESULT_FROM_WIN32(static_cast<DWORD>(f.nCode))
+                                               : static_cast<HRESULT>(f.nCode);
+  ReportComError(hr, f.strDescription.IsEmpty() ? NULL : f.strDescription.GetString(), site,
+                 nAfter);
+}
+
+void ZELAdo::ReportComError(HRESULT hr, const wchar_t* pszDescription, ZelAdoSite site, AfterAction nAfter) {
+  const ZELReportSite& at = ZelAdoSiteOf(site);
+  SetLog(ZEL_LOG_ERROR, ZEL_CATEGORY_COM, hr, GetComErrorMessage(hr), pszDescription, kSource, at.pszFunction, at.nLine,
+         ZEL_LOG_FLAG_REPORT);
   switch (nAfter) {
     case kDisconnect:
       Disconnect();

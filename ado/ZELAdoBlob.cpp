@@ -1,4 +1,5 @@
 // ZELAdo: long binary fields to and from files, in chunks of 1024 bytes.
+#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -6,6 +7,7 @@
 #include "ZELAdoInternal.h"
 #include "ZELGF.h"
 #include "ZELResult.h"
+#include "platform/base/AtomicFile.h"
 #include "platform/base/WinError.h"
 #include "platform/mfc/File.h"
 
@@ -47,29 +49,37 @@ std::string ChunkBytes(const _variant_t& vChunk) {
 
 // A file that cannot be opened, read or written: its cause code, the
 // system's text for it, and the file's name.
-void LogFileError(ZELLog& log, long nCategory, const CFileException& ex, const wchar_t* pszFunction, int nLine) {
+void LogFileError(ZELLog& log, long nCategory, const CFileException& ex, ZelAdoSite site) {
+  const ZELReportSite& at = ZelAdoSiteOf(site);
   log.SetLog(ZEL_LOG_FILEERROR, nCategory, ex.m_cause, ZELGF::FormatMsg(static_cast<DWORD>(ex.m_cause)),
-             ex.m_strFileName, kSource, pszFunction, nLine, 1);
+             ex.m_strFileName, kSource, at.pszFunction, at.nLine, ZEL_LOG_FLAG_REPORT);
 }
 
-void LogChunkFailure(ZELLog& log, int nLine) {
+void LogErrno(ZELLog& log, int nErrno, const wchar_t* pszPath, ZelAdoSite site) {
+  CFileException ex;
+  ex.SetFromErrno(nErrno ? nErrno : EIO, pszPath);
+  LogFileError(log, ZEL_CATEGORY_SYSTEM, ex, site);
+}
+
+void LogChunkFailure(ZELLog& log, ZelAdoSite site) {
   DWORD dwError = GetLastError();
-  log.SetLog(ZEL_LOG_ERROR, 2, static_cast<long>(dwError), ZELGF::FormatMsg(dwError), L"Fail to allocate safe-array",
-             kSource, L"ZELAdo::FileToBlob", nLine, 1);
+  const ZELReportSite& at = ZelAdoSiteOf(site);
+  log.SetLog(ZEL_LOG_ERROR, ZEL_CATEGORY_SYSTEM, static_cast<long>(dwError), ZELGF::FormatMsg(dwError),
+             L"Fail to allocate safe-array", kSource, at.pszFunction, at.nLine, ZEL_LOG_FLAG_REPORT);
 }
 
 // Runs a transfer loop (FALSE when it gave up, having reported why) and
 // closes the file. A file error inside it is reported like a failed open;
 // the file is then abandoned with what was written so far.
 template <class Loop>
-int Transfer(ZELLog& log, CFile& file, long nCategory, const wchar_t* pszFunction, int nLine, Loop&& loop) {
+int Transfer(ZELLog& log, CFile& file, long nCategory, ZelAdoSite site, Loop&& loop) {
   try {
     if (!loop()) {
       file.Abort();
       return 0;
     }
   } catch (CFileException* pError) {
-    LogFileError(log, nCategory, *pError, pszFunction, nLine);
+    LogFileError(log, nCategory, *pError, site);
     pError->Delete();
     file.Abort();
     return 0;
@@ -93,36 +103,44 @@ FieldPtr ZELAdo::BlobField(const _variant_t& vKey) {
     if (pField != NULL && (pField->GetAttributes() & adFldLong) != 0) return pField;
   } catch (const _com_error&) {
   }
-  SetLog_Warning(0, ZELResult::GetResultString(-606), L"NOT BLOB", 1);
+  SetLog_Warning(ZEL_CATEGORY_GENERAL, ZELResult::GetResultString(ZEL_RESULT_NOT_BLOB), L"NOT BLOB", ZEL_LOG_FLAG_REPORT);
   return FieldPtr();
 }
 
+// The file is written beside its target and renamed over it at the end,
+// so a transfer that fails part way leaves an existing file as it was.
 int ZELAdo::BlobToFile(_variant_t vKey, const wchar_t* pszPath) {
-  CFile file;
   int nResult = 0;
-  BOOL bRan = Guard(L"ZELAdo::BlobToFile", 1301, kCheckDisconnect, [&] {
+  Guard(kAdoBlobToFile, kCheckDisconnect, [&] {
     FieldPtr pField = BlobField(vKey);
     if (pField == NULL) return;
-    CFileException ex;
-    if (!file.Open(pszPath ? pszPath : L"", CFile::modeCreate | CFile::modeWrite | CFile::typeBinary, &ex)) {
-      LogFileError(*this, 2, ex, L"ZELAdo::BlobToFile", 1260);
+    const wchar_t* pszName = pszPath ? pszPath : L"";
+    ZelAtomicFile file;
+    if (!file.Open(CString(pszName).ToUtf8())) {
+      // The new file is made in the target's folder: a missing name there
+      // is a missing folder.
+      LogErrno(*this, errno == ENOENT ? ENOTDIR : errno, pszName, kAdoBlobFileWrite);
       return;
     }
     long nSize = pField->GetActualSize();
     long nDone = 0;
-    nResult = Transfer(*this, file, 2, L"ZELAdo::BlobToFile", 1260, [&] {
-      while (nDone < nSize) {
-        _variant_t vChunk = pField->GetChunk(kChunk);
-        std::string bytes = ChunkBytes(vChunk);
-        long nUnits = ChunkUnits(vChunk, bytes);
-        if (nUnits <= 0) break;
-        file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
-        nDone += nUnits;
+    while (nDone < nSize) {
+      _variant_t vChunk = pField->GetChunk(kChunk);
+      std::string bytes = ChunkBytes(vChunk);
+      long nUnits = ChunkUnits(vChunk, bytes);
+      if (nUnits <= 0) break;
+      if (!file.Write(bytes.data(), bytes.size())) {
+        LogErrno(*this, errno, pszName, kAdoBlobFileWrite);
+        return;
       }
-      return true;
-    });
+      nDone += nUnits;
+    }
+    if (!file.Commit()) {
+      LogErrno(*this, errno, pszName, kAdoBlobFileWrite);
+      return;
+    }
+    nResult = 1;
   });
-  if (!bRan) file.Abort();
   return nResult;
 }
 
@@ -135,30 +153,30 @@ int ZELAdo::BlobToFile(const wchar_t* pszName, const wchar_t* pszPath) {
 int ZELAdo::FileToBlob(_variant_t vKey, const wchar_t* pszPath) {
   CFile file;
   int nResult = 0;
-  BOOL bRan = Guard(L"ZELAdo::FileToBlob", 1746, kCheckDisconnect, [&] {
+  BOOL bRan = Guard(kAdoFileToBlob, kCheckDisconnect, [&] {
     FieldPtr pField = BlobField(vKey);
     if (pField == NULL) return;
     CFileException ex;
     if (!file.Open(pszPath ? pszPath : L"", CFile::modeRead | CFile::typeBinary, &ex)) {
-      LogFileError(*this, 0, ex, L"ZELAdo::FileToBlob", 1680);
+      LogFileError(*this, ZEL_CATEGORY_GENERAL, ex, kAdoBlobFileRead);
       return;
     }
     _variant_t vChunk;
     if (!MakeByteChunk(vChunk, kChunk)) {
-      LogChunkFailure(*this, 1693);
+      LogChunkFailure(*this, kAdoBlobChunk);
       file.Close();
       return;
     }
     ULONGLONG nLength = file.GetLength();
     ULONGLONG nDone = 0;
     BYTE buffer[kChunk];
-    nResult = Transfer(*this, file, 0, L"ZELAdo::FileToBlob", 1680, [&] {
+    nResult = Transfer(*this, file, ZEL_CATEGORY_GENERAL, kAdoBlobFileRead, [&] {
       while (nDone < nLength) {
         UINT n = file.Read(buffer, kChunk);
         // A file cut short while it is read ends the transfer at its end.
         if (n == 0) break;
         if (n < static_cast<UINT>(kChunk) && !MakeByteChunk(vChunk, static_cast<long>(n))) {
-          LogChunkFailure(*this, 1721);
+          LogChunkFailure(*this, kAdoBlobShortChunk);
           return false;
         }
         void* pData = NULL;

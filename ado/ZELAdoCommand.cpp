@@ -35,7 +35,7 @@ void TakeResult(ZELAdo& ado, _RecordsetPtr pResult) {
 
 int ZELAdo::CreateCommand() {
   CloseCommand();
-  return Guard(L"ZELAdo::CreateCommand", 234, kCloseCommand, [&] {
+  return Guard(kAdoCreateCommand, kCloseCommand, [&] {
     HRESULT hr = m_pCommand.CreateInstance(CLSID_Command);
     if (FAILED(hr)) _com_issue_error(hr);
     m_pCommand->PutRefActiveConnection(m_pConnection.GetInterfacePtr());
@@ -52,7 +52,7 @@ int ZELAdo::IsCommandCreated() { return m_pCommand != NULL ? 1 : 0; }
 
 int ZELAdo::AppendParam(const wchar_t* pszName, DataTypeEnum nType, ParameterDirectionEnum nDirection, long nSize,
                         const _variant_t& vValue) {
-  return Guard(L"ZELAdo::AppendParam", 820, kNoAction, [&] {
+  return Guard(kAdoAppendParam, kNoAction, [&] {
     const wchar_t* pszText = pszName ? pszName : L"";
     ZelAdoNeed(m_pCommand)->ZelAppendParameter(pszText, wcslen(pszText), nType, nDirection, static_cast<LONG>(nSize),
                                                vValue);
@@ -66,7 +66,7 @@ void ZELAdo::ClearParam() {
 }
 
 int ZELAdo::GetParamValue(long nIndex, _variant_t& vValue) {
-  return Guard(L"ZELAdo::GetParamValue", 853, kNoAction, [&] {
+  return Guard(kAdoGetParamValue, kNoAction, [&] {
     _ParameterPtr pParam = ZelAdoNeed(ZelAdoNeed(m_pCommand)->GetParameters())->GetItem(ZelAdoPositionKey(nIndex));
     vValue = ZelAdoNeed(pParam)->GetValue();
   });
@@ -74,7 +74,7 @@ int ZELAdo::GetParamValue(long nIndex, _variant_t& vValue) {
 
 int ZELAdo::IsOupputParam(long nIndex) {
   int nOutput = 0;
-  Guard(L"ZELAdo::IsOupputParam", 881, kNoAction, [&] {
+  Guard(kAdoIsOupputParam, kNoAction, [&] {
     _ParameterPtr pParam = ZelAdoNeed(ZelAdoNeed(m_pCommand)->GetParameters())->GetItem(ZelAdoPositionKey(nIndex));
     ParameterDirectionEnum nDirection = ZelAdoNeed(pParam)->GetDirection();
     nOutput = (nDirection == adParamOutput || nDirection == adParamInputOutput) ? 1 : 0;
@@ -86,19 +86,19 @@ int ZELAdo::IsOupputParam(long nIndex) {
 
 
 int ZELAdo::ExecuteSQL(const wchar_t* pszSQL) {
-  return Guard(L"ZELAdo::ExecuteSQL", 581, kCheckDisconnect, [&] {
+  return Guard(kAdoExecuteSQL, kCheckDisconnect, [&] {
     TakeResult(*this, ZelAdoNeed(m_pConnection)->Execute(_bstr_t(pszSQL ? pszSQL : L""), NULL, adCmdText | adExecuteNoRecords));
   });
 }
 
 int ZELAdo::ExecuteSQL(const _bstr_t& bstrSQL) {
-  return Guard(L"ZELAdo::ExecuteSQL", 605, kCheckDisconnect, [&] {
+  return Guard(kAdoExecuteBstrSQL, kCheckDisconnect, [&] {
     TakeResult(*this, ZelAdoNeed(m_pConnection)->Execute(bstrSQL, NULL, adCmdText | adExecuteNoRecords));
   });
 }
 
 int ZELAdo::ExecuteStoreProc(const wchar_t* pszProcedure) {
-  return Guard(L"ZELAdo::ExecuteStoreProc", 642, kCheckDisconnect, [&] {
+  return Guard(kAdoExecuteStoreProc, kCheckDisconnect, [&] {
     _Command* pCommand = ZelAdoNeed(m_pCommand);
     pCommand->PutCommandText(_bstr_t(pszProcedure ? pszProcedure : L""));
     TakeResult(*this, pCommand->Execute(NULL, NULL, adCmdStoredProc));
@@ -106,7 +106,7 @@ int ZELAdo::ExecuteStoreProc(const wchar_t* pszProcedure) {
 }
 
 int ZELAdo::ExecuteBindingQuery(const wchar_t* pszSQL) {
-  return Guard(L"ZELAdo::ExecuteBindingQuery", 668, kCheckDisconnect, [&] {
+  return Guard(kAdoExecuteBindingQuery, kCheckDisconnect, [&] {
     _Command* pCommand = ZelAdoNeed(m_pCommand);
     const wchar_t* pszText = pszSQL ? pszSQL : L"";
     pCommand->ZelPutCommandText(pszText, wcslen(pszText));
@@ -117,22 +117,22 @@ int ZELAdo::ExecuteBindingQuery(const wchar_t* pszSQL) {
 // ---- transactions ----------------------------------------------------------------------------
 
 int ZELAdo::BeginTrans() {
-  return Guard(L"ZELAdo::BeginTrans", 695, kCheckDisconnect, [&] { ZelAdoNeed(m_pConnection)->BeginTrans(); });
+  return Guard(kAdoBeginTrans, kCheckDisconnect, [&] { ZelAdoNeed(m_pConnection)->BeginTrans(); });
 }
 
 int ZELAdo::CommitTrans() {
-  return Guard(L"ZELAdo::CommitTrans", 721, kCheckDisconnect, [&] { ZelAdoNeed(m_pConnection)->CommitTrans(); });
+  return Guard(kAdoCommitTrans, kCheckDisconnect, [&] { ZelAdoNeed(m_pConnection)->CommitTrans(); });
 }
 
 int ZELAdo::Rollback() {
-  return Guard(L"ZELAdo::Rollback", 747, kCheckDisconnect, [&] { ZelAdoNeed(m_pConnection)->RollbackTrans(); });
+  return Guard(kAdoRollback, kCheckDisconnect, [&] { ZelAdoNeed(m_pConnection)->RollbackTrans(); });
 }
 
 // ---- schema --------------------------------------------------------------------------------------
 
 int ZELAdo::OpenSchema(SchemaEnum nSchema, const _variant_t& vRestrictions, const _variant_t& vSchemaID) {
   CloseRecordset();
-  Guard(L"ZELAdo::OpenSchema", 286, kCheckDisconnect,
+  Guard(kAdoOpenSchema, kCheckDisconnect,
         [&] {
           _RecordsetPtr pSchema = ZelAdoNeed(m_pConnection)->OpenSchema(nSchema, vRestrictions, vSchemaID);
           m_pRecordset = pSchema;

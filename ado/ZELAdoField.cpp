@@ -32,7 +32,7 @@ FieldPtr ZELAdo::GetField(const _variant_t& vKey) {
 
 long ZELAdo::GetFieldCount() {
   long nCount = 0;
-  Guard(L"ZELAdo::GetFieldCount", 932, kNoAction,
+  Guard(kAdoGetFieldCount, kNoAction,
         [&] { nCount = ZelAdoNeed(ZelAdoNeed(m_pRecordset)->GetFields())->GetCount(); });
   return nCount;
 }
@@ -44,7 +44,7 @@ long ZELAdo::GetFieldList(_variant_t& vList) {
   ZELAdoArray names(n);
   if (!names.IsValid()) return 0;
   bool bStored = true;
-  BOOL bDone = Guard(L"ZELAdo::GetFieldList", 977, kNoAction, [&] {
+  BOOL bDone = Guard(kAdoGetFieldList, kNoAction, [&] {
     FieldsPtr pFields = ZelAdoNeed(ZelAdoNeed(m_pRecordset)->GetFields());
     for (long i = 0; i < n && bStored; i++) {
       _variant_t vName(ZelAdoNeed(pFields->GetItem(ZelAdoPositionKey(i)))->GetName());
@@ -79,7 +79,7 @@ int ZELAdo::GetFieldValue(_variant_t vKey, _variant_t& vValue) {
 // The recordset's collection read is the field's value without a field
 // object in between: this runs once per field per row.
 int ZELAdo::ReadField(const VARIANT& vKey, _variant_t& vValue) {
-  return Guard(L"ZELAdo::GetFieldValue", 1117, kNoAction,
+  return Guard(kAdoGetFieldValue, kNoAction,
                [&] { ZelAdoNeed(m_pRecordset)->ZelCollectInto(vKey, vValue); });
 }
 
@@ -139,7 +139,7 @@ int ZELAdo::GetFieldValueByName(const wchar_t* pszName, COleDateTime& dt) {
 
 int ZELAdo::SetFieldValue(_variant_t vKey, _variant_t vValue) {
   int nResult = 0;
-  Guard(L"ZELAdo::SetFieldValue", 1567, kCheckDisconnect, [&] {
+  Guard(kAdoSetFieldValue, kCheckDisconnect, [&] {
     FieldPtr pField = GetField(vKey);
     if (pField == NULL) return;  // the engine found nothing and raised nothing
     pField->PutValue(vValue);

@@ -1,27 +1,15 @@
-// What the ZELAdo source files share: the guarded region, in which
-// everything the database layer raises becomes one report and an
-// after-action, and the field and parameter keys.
+// What the ZELAdo source files share: the guarded region, in which a
+// failure of the database layer becomes one report and an after-action,
+// and the field and parameter keys.
 #pragma once
 
-#include <new>
-
+#include "AdoSites.h"
 #include "ZELAdo.h"
 
+// The library's one failure frame, reporting from the class's site table.
 template <class Body>
-BOOL ZELAdo::Guard(const wchar_t* pszFunction, int nLine, AfterAction nAfter, Body&& body) {
-  try {
-    body();
-    return TRUE;
-  } catch (const _com_error& e) {
-    _bstr_t description = e.Description();
-    ReportComError(e.Error(), description.length() ? static_cast<const wchar_t*>(description) : NULL, pszFunction,
-                   nLine, nAfter);
-  } catch (const std::bad_alloc&) {
-    // A string or value that could not be made is reported like the
-    // platform's own allocation failure.
-    ReportComError(E_OUTOFMEMORY, NULL, pszFunction, nLine, nAfter);
-  }
-  return FALSE;
+BOOL ZELAdo::Guard(ZelAdoSite site, AfterAction nAfter, Body&& body) {
+  return ZelGuarded(body, [&](const ZELFailure& f) { ReportFailure(site, f, nAfter); });
 }
 
 // The handle, or the platform's invalid-pointer error when there is none.

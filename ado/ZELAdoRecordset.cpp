@@ -15,7 +15,7 @@ void OpenOn(_RecordsetPtr& pRecordset, const _variant_t& vConnection, const wcha
 
 int ZELAdo::OpenRecordset(const wchar_t* pszSource, CursorTypeEnum nCursor, LockTypeEnum nLock) {
   CloseRecordset();
-  if (!Guard(L"ZELAdo::OpenRecordset", 493, kCheckDisconnect,
+  if (!Guard(kAdoOpenRecordset, kCheckDisconnect,
              [&] { OpenOn(m_pRecordset, ConnectionVariant(), pszSource, nCursor, nLock, adCmdText); }))
     return 0;
   return IsRecordsetOpened();
@@ -23,7 +23,7 @@ int ZELAdo::OpenRecordset(const wchar_t* pszSource, CursorTypeEnum nCursor, Lock
 
 int ZELAdo::OpenTable(const wchar_t* pszTable, CursorTypeEnum nCursor, LockTypeEnum nLock) {
   CloseRecordset();
-  if (!Guard(L"ZELAdo::OpenTable", 525, kCheckDisconnect,
+  if (!Guard(kAdoOpenTable, kCheckDisconnect,
              [&] { OpenOn(m_pRecordset, ConnectionVariant(), pszTable, nCursor, nLock, adCmdTable); }))
     return 0;
   return IsRecordsetOpened();
@@ -55,40 +55,40 @@ int ZELAdo::IsEOF() {
 // an error worth a report.
 int ZELAdo::MoveFirst() {
   if (IsBOF()) return 1;
-  return Guard(L"ZELAdo::MoveFirst", 1345, kCheckDisconnect, [&] { ZelAdoNeed(m_pRecordset)->MoveFirst(); });
+  return Guard(kAdoMoveFirst, kCheckDisconnect, [&] { ZelAdoNeed(m_pRecordset)->MoveFirst(); });
 }
 
 int ZELAdo::MovePrevious() {
   if (IsBOF()) return 0;
-  return Guard(L"ZELAdo::MovePrevious", 1376, kCheckDisconnect, [&] { ZelAdoNeed(m_pRecordset)->MovePrevious(); });
+  return Guard(kAdoMovePrevious, kCheckDisconnect, [&] { ZelAdoNeed(m_pRecordset)->MovePrevious(); });
 }
 
 int ZELAdo::MoveNext() {
   if (IsEOF()) return 0;
-  return Guard(L"ZELAdo::MoveNext", 1407, kCheckDisconnect, [&] { ZelAdoNeed(m_pRecordset)->MoveNext(); });
+  return Guard(kAdoMoveNext, kCheckDisconnect, [&] { ZelAdoNeed(m_pRecordset)->MoveNext(); });
 }
 
 int ZELAdo::MoveLast() {
   if (IsEOF()) return 1;
-  return Guard(L"ZELAdo::MoveLast", 1438, kCheckDisconnect, [&] { ZelAdoNeed(m_pRecordset)->MoveLast(); });
+  return Guard(kAdoMoveLast, kCheckDisconnect, [&] { ZelAdoNeed(m_pRecordset)->MoveLast(); });
 }
 
 LONGLONG ZELAdo::GetRecordCount() {
   LONGLONG nCount = 0;
-  Guard(L"ZELAdo::GetRecordCount", 907, kNoAction, [&] { nCount = ZelAdoNeed(m_pRecordset)->GetRecordCount(); });
+  Guard(kAdoGetRecordCount, kNoAction, [&] { nCount = ZelAdoNeed(m_pRecordset)->GetRecordCount(); });
   return nCount;
 }
 
 int ZELAdo::AddNew(const _variant_t& vFieldList, const _variant_t& vValues) {
-  return Guard(L"ZELAdo::AddNew", 1466, kCheckDisconnect,
+  return Guard(kAdoAddNew, kCheckDisconnect,
                [&] { ZelAdoNeed(m_pRecordset)->AddNew(vFieldList, vValues); });
 }
 
 int ZELAdo::Update(const _variant_t& vFieldList, const _variant_t& vValues) {
-  return Guard(L"ZELAdo::Update", 1493, kCheckDisconnect,
+  return Guard(kAdoUpdate, kCheckDisconnect,
                [&] { ZelAdoNeed(m_pRecordset)->Update(vFieldList, vValues); });
 }
 
 int ZELAdo::Delete(AffectEnum nAffect) {
-  return Guard(L"ZELAdo::Delete", 1519, kCheckDisconnect, [&] { ZelAdoNeed(m_pRecordset)->Delete(nAffect); });
+  return Guard(kAdoDelete, kCheckDisconnect, [&] { ZelAdoNeed(m_pRecordset)->Delete(nAffect); });
 }

@@ -4,10 +4,14 @@
 #include <memory>
 #include <string>
 
+#include <sys/stat.h>
+
+#include "ZELFailure.h"
 #include "ZELGF.h"
 #include "html/HtmlBytes.h"
 #include "html/HtmlTokenizer.h"
 #include "html/HtmlTreeBuilder.h"
+#include "platform/base/AtomicFile.h"
 #include "platform/mfc/File.h"
 
 ZELHtml::ZELHtml() : m_root(NULL), m_bByteText(FALSE) {}
@@ -19,9 +23,16 @@ void ZELHtml::Close() {
   m_bByteText = FALSE;
 }
 
+// Memory that runs out while parsing fails the call (the document is then
+// empty, as Load leaves it before it parses).
 int ZELHtml::Load(const wchar_t* html) {
   Close();
-  return m_root.AddChild_Html(html);
+  int n = 0;
+  if (!ZelGuarded([&] { n = m_root.AddChild_Html(html); }, [](const ZELFailure&) {})) {
+    Close();
+    return 0;
+  }
+  return n;
 }
 
 namespace {
@@ -31,17 +42,34 @@ enum ReadResult { kRead, kNotUtf8, kFailed };
 // The file is read as UTF-8 first; at the first byte that is not, it is
 // read again from the start, each byte one character. The tokens are built
 // below a scratch root that is handed over only when the whole file was
-// read, so a failed read leaves the document as it was.
+// read, so a failed read (memory that ran out included) leaves the
+// document as it was.
+//
+// Only regular files are read: a pipe or a device (/dev/zero) may never
+// end, and opening a FIFO waits for a writer.
 int ZELHtml::Open(const wchar_t* path) {
+  struct stat st;
+  if (!path || stat(CString(path).ToUtf8().c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return FALSE;
   ZELHtmlElement scratch(NULL);
   BOOL bBytes = FALSE;
-  int r = ReadFile(path, FALSE, &scratch);
-  if (r == kNotUtf8) {
-    scratch.RemoveChildAll();
-    bBytes = TRUE;
-    r = ReadFile(path, TRUE, &scratch);
-  }
-  if (r != kRead) return FALSE;
+  int r = kFailed;
+  BOOL ran = ZelGuarded(
+      [&] {
+        r = ReadFile(path, FALSE, &scratch);
+        if (r == kNotUtf8) {
+          scratch.RemoveChildAll();
+          bBytes = TRUE;
+          r = ReadFile(path, TRUE, &scratch);
+        }
+        // Room first, so that the handover itself cannot fail half way.
+        if (r == kRead) {
+          INT_PTR have = m_root.m_arrChild.GetSize();
+          m_root.m_arrChild.SetSize(have + scratch.m_arrChild.GetSize());
+          m_root.m_arrChild.SetSize(have);
+        }
+      },
+      [](const ZELFailure&) {});
+  if (!ran || r != kRead) return FALSE;
   for (ZELHtmlElement* e : scratch.m_arrChild) m_root.AddChild(e, FALSE);
   scratch.m_arrChild.RemoveAll();
   if (bBytes) m_bByteText = TRUE;
@@ -67,7 +95,7 @@ int ZELHtml::ReadFile(const wchar_t* path, BOOL bBytes, ZELHtmlElement* pRoot) {
   std::unique_ptr<unsigned char[]> buf(new unsigned char[kBlock + 4]);
   std::unique_ptr<wchar_t[]> chars(new wchar_t[kBlock + 4]);
   size_t carry = 0;
-  try {
+  {
     for (;;) {
       UINT n = file.Read(buf.get() + carry, kBlock);
       if (n == 0) break;
@@ -84,29 +112,29 @@ int ZELHtml::ReadFile(const wchar_t* path, BOOL bBytes, ZELHtmlElement* pRoot) {
       }
       tokenizer.Feed(chars.get(), count, add);
     }
-  } catch (CFileException* e) {
-    e->Delete();
-    return kFailed;
   }
   if (carry) return kNotUtf8;  // the file ends inside a sequence
   tokenizer.Finish(add);
   return kRead;
 }
 
+// Written beside the file and renamed over it, so that a failed save (a
+// full disk) leaves the old file whole.
 int ZELHtml::Save(const wchar_t* path) {
-  if (!path || ZELGF::CreateFileW(path, 1, 1) != 0) return FALSE;
-  CStdioFile file;
-  if (!file.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::typeText)) return FALSE;
-  try {
-    if (m_bByteText) m_root.WriteTree(file, TRUE);
-    else m_root.WriteToFile(file);
-    file.Close();
-  } catch (CFileException* e) {
-    e->Delete();
-    file.Abort();
-    return FALSE;
-  }
-  return TRUE;
+  if (!path || !ZELGF::IsValidPathName(path) || ZELGF::IsDir(path)) return FALSE;
+  CString dir = ZELGF::ExtractDir(path);
+  if (!dir.IsEmpty() && ZELGF::CreateDir(dir) != 0) return FALSE;
+  bool saved = false;
+  ZelGuarded(
+      [&] {
+        ZelAtomicFile file;
+        saved = file.Open(CString(path).ToUtf8()) &&
+                m_root.WriteTree([&file](const std::string& block) { return file.Write(block.data(), block.size()); },
+                                 m_bByteText) &&
+                file.Commit();
+      },
+      [](const ZELFailure&) {});
+  return saved ? TRUE : FALSE;
 }
 
 ZELHtmlElement* ZELHtml::FindElement(const wchar_t* path, int nIndex) { return m_root.FindChildFormPath(path, nIndex); }

@@ -29,16 +29,28 @@ void PreOrder(ZELHtmlElement* top, Visit&& visit) {
 
 }  // namespace
 
-void ZELHtmlElement::DeleteTrees(std::vector<ZELHtmlElement*>&& work) {
-  // Children are detached before their parent is deleted, so no destructor
-  // ever has a subtree to walk.
-  while (!work.empty()) {
-    ZELHtmlElement* e = work.back();
-    work.pop_back();
-    work.insert(work.end(), e->m_arrChild.begin(), e->m_arrChild.end());
-    e->m_arrChild.RemoveAll();
+// Without memory of its own: it runs when memory has run out. Each last
+// child is detached and descended into, and the parent link leads back up
+// once it is gone, so no destructor ever has a subtree to walk.
+void ZELHtmlElement::DeleteTree(ZELHtmlElement* top) {
+  ZELHtmlElement* e = top;
+  while (e) {
+    INT_PTR n = e->m_arrChild.GetSize();
+    if (n) {
+      ZELHtmlElement* c = e->m_arrChild[n - 1];
+      e->m_arrChild.SetSize(n - 1);
+      c->m_pParent = e;
+      e = c;
+      continue;
+    }
+    ZELHtmlElement* up = e == top ? nullptr : e->m_pParent;
     delete e;
+    e = up;
   }
+}
+
+void ZELHtmlElement::DeleteTrees(std::vector<ZELHtmlElement*>&& work) {
+  for (ZELHtmlElement* e : work) DeleteTree(e);
 }
 
 int ZELHtmlElement::AddChild(ZELHtmlElement* pChild, int bInsert) {
@@ -57,16 +69,19 @@ void ZELHtmlElement::RemoveChild(ZELHtmlElement* pChild) {
     m_arrChild.RemoveAt(i);
     if (i < m_nEndTagIndex) --m_nEndTagIndex;
     else if (i == m_nEndTagIndex) m_nEndTagIndex = -1;
-    DeleteTrees({pChild});
+    DeleteTree(pChild);
     return;
   }
 }
 
 void ZELHtmlElement::RemoveChildAll() {
-  std::vector<ZELHtmlElement*> children(m_arrChild.begin(), m_arrChild.end());
-  m_arrChild.RemoveAll();
   m_nEndTagIndex = -1;
-  DeleteTrees(std::move(children));
+  for (INT_PTR n = m_arrChild.GetSize(); n > 0; --n) {
+    ZELHtmlElement* c = m_arrChild[n - 1];
+    m_arrChild.SetSize(n - 1);
+    DeleteTree(c);
+  }
+  m_arrChild.RemoveAll();
 }
 
 // One pass over the children however many are dropped; the end tag keeps
@@ -128,24 +143,30 @@ CString ZELHtmlElement::GetFullText() {
   return CString(std::move(text));
 }
 
+// A write failure throws the file's exception to the caller.
 int ZELHtmlElement::WriteToFile(CStdioFile& file) {
-  WriteTree(file, FALSE);
+  WriteTree(
+      [&file](const std::string& block) {
+        file.Write(block.data(), static_cast<UINT>(block.size()));
+        return true;
+      },
+      FALSE);
   return TRUE;
 }
 
-// Written in large blocks rather than one write per element; a write
-// failure throws the file's exception to the caller.
-void ZELHtmlElement::WriteTree(CFile& file, BOOL bBytes) {
+// Written in large blocks rather than one write per element.
+bool ZELHtmlElement::WriteTree(const std::function<bool(const std::string&)>& write, BOOL bBytes) {
   const size_t kBlock = 1 << 16;
   std::string block;
   block.reserve(kBlock + 1024);
-  auto flush = [&] {
-    if (!block.empty()) file.Write(block.data(), static_cast<UINT>(block.size()));
-    block.clear();
-  };
+  bool ok = true;
   PreOrder(this, [&](ZELHtmlElement* e) {
+    if (!ok) return;
     ZelHtmlAppendBytes(block, e->m_strHtml.view(), bBytes != FALSE);
-    if (block.size() >= kBlock) flush();
+    if (block.size() >= kBlock) {
+      ok = write(block);
+      block.clear();
+    }
   });
-  flush();
+  return ok && (block.empty() || write(block));
 }

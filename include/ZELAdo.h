@@ -27,6 +27,9 @@
 #include "platform/mfc/Time.h"
 #include "platform/oleaut/OleAut.h"
 
+enum ZelAdoSite : int;
+struct ZELFailure;
+
 class ZELAdo : public ZELLog {
 public:
   explicit ZELAdo(ZELLog* pParent = NULL, int nLevel = 1, const wchar_t* pszName = NULL);
@@ -168,13 +171,13 @@ protected:
 private:
   enum AfterAction { kNoAction, kDisconnect, kCheckDisconnect, kCloseCommand };
 
-  // Runs body; a _com_error (or an allocation failure, reported as
-  // 0x8007000E) is reported and followed by the after-action. TRUE when the
-  // body ran through.
+  // Runs body; a platform failure (an allocation failure reported as
+  // 0x8007000E) is reported from site and followed by the after-action.
+  // TRUE when the body ran through; a bug propagates.
   template <class Body>
-  BOOL Guard(const wchar_t* pszFunction, int nLine, AfterAction nAfter, Body&& body);
-  void ReportComError(HRESULT hr, const wchar_t* pszDescription, const wchar_t* pszFunction, int nLine,
-                      AfterAction nAfter);
+  BOOL Guard(ZelAdoSite site, AfterAction nAfter, Body&& body);
+  void ReportFailure(ZelAdoSite site, const ZELFailure& f, AfterAction nAfter);
+  void ReportComError(HRESULT hr, const wchar_t* pszDescription, ZelAdoSite site, AfterAction nAfter);
   // The object variant that hands the connection to a recordset or command.
   _variant_t ConnectionVariant() const;
   FieldPtr GetField(const _variant_t& vKey);

@@ -24,6 +24,9 @@
 // new and let their parent (or delete) free them.
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "platform/mfc/Array.h"
 #include "platform/mfc/String.h"
 
@@ -133,11 +136,13 @@ private:
   void SetFromToken(const wchar_t* p, size_t n, ZELHtmlStringCache* cache);
   void Reparse(std::wstring text);
   void ParseAttributes(const wchar_t* p, const wchar_t* end, ZELHtmlStringCache* cache);
-  // The subtree's text to a file: UTF-8, or with bBytes each character
-  // below 0x100 as one byte (and any other as UTF-8).
-  void WriteTree(CFile& file, BOOL bBytes);
+  // The subtree's text in blocks to write: UTF-8, or with bBytes each
+  // character below 0x100 as one byte (and any other as UTF-8). false as
+  // soon as write answers false.
+  bool WriteTree(const std::function<bool(const std::string&)>& write, BOOL bBytes);
   // Drops the listed children of this element in one pass (for selections).
   void RemoveChildren(const ZELHtmlElement* const* list, size_t count);
   // Deletes whole subtrees without recursion.
   static void DeleteTrees(std::vector<ZELHtmlElement*>&& work);
+  static void DeleteTree(ZELHtmlElement* top);
 };

@@ -20,6 +20,9 @@
 #include "platform/mfc/String.h"
 #include "platform/msxml/MsXml.h"
 
+enum ZelXmlSite : int;
+struct ZELFailure;
+
 class ZELXml : public ZELFile {
 public:
   explicit ZELXml(ZELLog* pLog = NULL, int nLevel = 1, const wchar_t* pszName = NULL);
@@ -123,17 +126,19 @@ protected:
   IXMLDOMDocument2Ptr m_pXMLDom;
 
 private:
-  // Runs body; any exception is logged as a failure of operation op at
-  // line, with the thread's last error, and makes the answer FALSE.
+  // Runs body; a platform failure is logged from site and makes the
+  // answer FALSE. Anything else is a bug and propagates.
   template <class F>
-  BOOL Guard(const wchar_t* op, int line, F body);
-  void Report(const wchar_t* what, const wchar_t* function, int line);
+  BOOL Guard(ZelXmlSite site, F body, const wchar_t* what = NULL);
+  void ReportFailure(ZelXmlSite site, const ZELFailure& f, const wchar_t* what);
+  // One error record from site; what defaults to the operation's name.
+  void Report(ZelXmlSite site, long code, const wchar_t* what = NULL);
   // IsOpened(), with the "XML is not opened" warning when not.
   BOOL CheckOpened();
   void WarnOrder();
   // The item order of list, or NULL after the order warning.
   IXMLDOMNodePtr Pick(IXMLDOMNodeListPtr& list, long order);
-  int LoadText(_bstr_t& xml, const wchar_t* function, int line);
+  int LoadText(_bstr_t& xml, ZelXmlSite site);
   IXMLDOMNodePtr AddPath(IXMLDOMNodePtr start, _bstr_t& path, _bstr_t& text, long order);
   void RemoveAllIn(IXMLDOMNode* context, _bstr_t& path);
 };

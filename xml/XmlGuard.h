@@ -1,16 +1,11 @@
-// The catch-all of ZELXml's guarded operations, shared by its source files.
+// ZELXml's guarded region, shared by its source files: the library's one
+// failure frame, reporting through the class's site table.
 #pragma once
 
+#include "XmlSites.h"
 #include "ZELXml.h"
 
 template <class F>
-BOOL ZELXml::Guard(const wchar_t* op, int line, F body) {
-  try {
-    body();
-    return TRUE;
-  } catch (...) {
-    CString function = CString(L"ZELXml::") + op;
-    Report(op, function, line);
-    return FALSE;
-  }
+BOOL ZELXml::Guard(ZelXmlSite site, F body, const wchar_t* what) {
+  return ZelGuarded(body, [&](const ZELFailure& f) { ReportFailure(site, f, what); });
 }

@@ -3,6 +3,7 @@
 #include "ZELXml.h"
 
 #include "XmlGuard.h"
+#include "ZELLog.h"
 #include "ZELGF.h"
 #include "ZELResult.h"
 
@@ -23,31 +24,43 @@ ZELXml& ZELXml::operator=(const ZELXml& src) {
   return *this;
 }
 
-void ZELXml::Report(const wchar_t* what, const wchar_t* function, int line) {
-  DWORD code = GetLastError();
-  SetLog(3, 3, static_cast<long>(code), ZELGF::FormatMsg(code), what, L".\\ZELXml", function, line, 1);
+void ZELXml::Report(ZelXmlSite site, long code, const wchar_t* what) {
+  const ZELReportSite& at = ZelXmlSiteOf(site);
+  // The operation's name is the function's without "ZELXml::".
+  if (!what) what = at.pszFunction + 8;
+  SetLog(ZEL_LOG_ERROR, ZEL_CATEGORY_CAUGHT, code, ZELGF::FormatMsg(static_cast<DWORD>(code)), what, L".\\ZELXml",
+         at.pszFunction, at.nLine, ZEL_LOG_FLAG_REPORT);
+}
+
+// Records carry the thread's last error, which the DOM sets with each
+// failure; memory that ran out is said as such, whatever came before.
+void ZELXml::ReportFailure(ZelXmlSite site, const ZELFailure& f, const wchar_t* what) {
+  bool memory = f.nCode == static_cast<long>(E_OUTOFMEMORY);
+  Report(site, memory ? static_cast<long>(E_OUTOFMEMORY) : static_cast<long>(GetLastError()), what);
 }
 
 BOOL ZELXml::CheckOpened() {
   if (IsOpened()) return TRUE;
-  SetLog_Warning(0, ZELResult::GetResultString(-103), L"XML is not opened", 0);
+  SetLog_Warning(ZEL_CATEGORY_GENERAL, ZELResult::GetResultString(ZEL_RESULT_NOT_OPEN), L"XML is not opened", 0);
   return FALSE;
 }
 
-void ZELXml::WarnOrder() { SetLog_Warning(0, ZELResult::GetResultString(-102), L"Order is not valid", 0); }
+void ZELXml::WarnOrder() {
+  SetLog_Warning(ZEL_CATEGORY_GENERAL, ZELResult::GetResultString(ZEL_RESULT_OUT_OF_RANGE), L"Order is not valid", 0);
+}
 
 long ZELXml::InitXMLDom() {
   m_pXMLDom = NULL;
   HRESULT hr = m_pXMLDom.CreateInstance(CLSID_DOMDocument30);
   if (FAILED(hr)) {
     m_pXMLDom = NULL;
-    SetLog(3, 3, hr, ZELGF::FormatMsg(static_cast<DWORD>(hr)), L"InitXMLDom", L".\\ZELXml", L"ZELXml::InitXMLDom", 62, 1);
+    Report(kXmlInitDom, static_cast<long>(hr));
     return hr;
   }
   long result = hr;
   // A failure here leaves a usable document: the answer is the last error,
   // normally not negative, so New and Open go on with it.
-  if (!Guard(L"InitXMLDom", 72, [&] {
+  if (!Guard(kXmlInitDomProps, [&] {
         m_pXMLDom->Putasync(VARIANT_FALSE);
         m_pXMLDom->PutvalidateOnParse(VARIANT_FALSE);
         m_pXMLDom->PutresolveExternals(VARIANT_FALSE);
@@ -61,48 +74,45 @@ int ZELXml::OnFileNew() { return InitXMLDom() >= 0 ? TRUE : FALSE; }
 int ZELXml::OnFileOpen(const wchar_t* path) {
   if (InitXMLDom() < 0) return FALSE;
   VARIANT_BOOL loaded = VARIANT_FALSE;
-  try {
-    loaded = m_pXMLDom->load(_variant_t(path));
-  } catch (const _com_error&) {
-    loaded = VARIANT_FALSE;  // a path the DOM refuses is a file that did not load
-  }
+  if (!Guard(kXmlOpen, [&] { loaded = m_pXMLDom->load(_variant_t(path)); }, L"load")) return FALSE;
   if (!loaded) {
-    Report(L"load", L"ZELXml::OnFileOpen", 97);
+    Report(kXmlOpen, static_cast<long>(GetLastError()), L"load");
     return FALSE;
   }
   return TRUE;
 }
 
+// The document is written beside the file and renamed over it, so a
+// failed save leaves the file as it was.
 int ZELXml::OnFileSave(const wchar_t* path) {
-  try {
-    ZelNeed(m_pXMLDom)->save(_variant_t(path));
-  } catch (const _com_error&) {
-    Report(L"save", L"ZELXml::OnFileSave", 107);
-    return FALSE;
-  }
-  return TRUE;
+  return Guard(kXmlSave, [&] { ZelNeed(m_pXMLDom)->save(_variant_t(path)); }, L"save");
 }
 
 void ZELXml::OnFileClose() { m_pXMLDom = NULL; }
 
-int ZELXml::LoadText(_bstr_t& xml, const wchar_t* function, int line) {
+int ZELXml::LoadText(_bstr_t& xml, ZelXmlSite site) {
   if (!New()) return FALSE;
-  if (m_pXMLDom->loadXML(xml)) return TRUE;
-  Report(L"loadXML", function, line);
+  VARIANT_BOOL loaded = VARIANT_FALSE;
+  if (Guard(site, [&] { loaded = m_pXMLDom->loadXML(xml); }, L"loadXML")) {
+    if (loaded) return TRUE;
+    Report(site, static_cast<long>(GetLastError()), L"loadXML");
+  }
   Close();
   return FALSE;
 }
 
-int ZELXml::Load(_bstr_t& xml) { return LoadText(xml, L"ZELXml::Load", 140); }
+int ZELXml::Load(_bstr_t& xml) { return LoadText(xml, kXmlLoad); }
 
 int ZELXml::Load2(const wchar_t* xml) {
   _bstr_t text(xml);
-  return LoadText(text, L"ZELXml::Load2", 153);
+  return LoadText(text, kXmlLoad2);
 }
 
 int ZELXml::Copy(ZELXml& src) {
   if (!src.IsOpened()) {
-    SetLog(3, 0, -103, ZELResult::GetResultString(-103), L"NOT OPENED", L".\\ZELXml", L"ZELXml::Copy", 164, 1);
+    const ZELReportSite& at = ZelXmlSiteOf(kXmlCopy);
+    SetLog(ZEL_LOG_ERROR, ZEL_CATEGORY_GENERAL, ZEL_RESULT_NOT_OPEN, ZELResult::GetResultString(ZEL_RESULT_NOT_OPEN),
+           L"NOT OPENED", L".\\ZELXml", at.pszFunction, at.nLine, ZEL_LOG_FLAG_REPORT);
     return FALSE;
   }
   _bstr_t xml = ZelNeed(src.m_pXMLDom)->Getxml();
@@ -111,7 +121,7 @@ int ZELXml::Copy(ZELXml& src) {
 
 int ZELXml::CreateRoot(_bstr_t& name) {
   if (!CheckOpened()) return FALSE;
-  return Guard(L"CreateRoot", 265, [&] {
+  return Guard(kXmlCreateRoot, [&] {
     IXMLDOMElementPtr root = ZelNeed(m_pXMLDom)->createElement(name);
     if (!root) return;
     IXMLDOMProcessingInstructionPtr decl =
@@ -130,7 +140,7 @@ IXMLDOMNodePtr ZELXml::GetRootNode() {
   IXMLDOMNodePtr node(m_pXMLDom);
   if (!node) {
     SetLastError(ERROR_INVALID_HANDLE);
-    Report(L"QueryInterface", L"ZELXml::GetRootNode", 201);
+    Report(kXmlGetRootNode, static_cast<long>(GetLastError()), L"QueryInterface");
   }
   return node;
 }

@@ -14,7 +14,7 @@ IXMLDOMNodePtr ZELXml::Pick(IXMLDOMNodeListPtr& list, long order) {
 IXMLDOMNodePtr ZELXml::GetNode(long order) {
   if (!CheckOpened()) return NULL;
   IXMLDOMNodePtr found;
-  Guard(L"GetNode", 355, [&] {
+  Guard(kXmlGetNodeByOrder, [&] {
     IXMLDOMNodePtr root = GetRootNode();
     if (root == NULL) return;
     IXMLDOMNodeListPtr list = root->GetchildNodes();
@@ -26,7 +26,7 @@ IXMLDOMNodePtr ZELXml::GetNode(long order) {
 IXMLDOMNodePtr ZELXml::GetNode(_bstr_t& path, long order) {
   if (!CheckOpened()) return NULL;
   IXMLDOMNodePtr found;
-  Guard(L"GetNode", 384, [&] {
+  Guard(kXmlGetNodeByPath, [&] {
     IXMLDOMNodeListPtr list = ZelNeed(m_pXMLDom)->selectNodes(path);
     found = Pick(list, order);
   });
@@ -42,7 +42,7 @@ IXMLDOMNodePtr ZELXml::GetChildNode(IXMLDOMNodePtr& node, long order) {
   if (node == NULL) return GetNode(order);
   if (!CheckOpened()) return NULL;
   IXMLDOMNodePtr found;
-  Guard(L"GetChildNode", 443, [&] {
+  Guard(kXmlGetChildByOrder, [&] {
     IXMLDOMNodeListPtr list = node->GetchildNodes();
     found = Pick(list, order);
   });
@@ -53,7 +53,7 @@ IXMLDOMNodePtr ZELXml::GetChildNode(IXMLDOMNodePtr& node, _bstr_t& path, long or
   if (node == NULL) return GetNode(path, order);
   if (!CheckOpened()) return NULL;
   IXMLDOMNodePtr found;
-  Guard(L"GetChildNode", 479, [&] {
+  Guard(kXmlGetChildByPath, [&] {
     IXMLDOMNodeListPtr list = node->selectNodes(path);
     found = Pick(list, order);
   });
@@ -68,7 +68,7 @@ IXMLDOMNodePtr ZELXml::GetChildNode2(IXMLDOMNodePtr& node, const wchar_t* path, 
 int ZELXml::GetNodeCount(_bstr_t& path) {
   if (!CheckOpened()) return -1;
   int count = -1;
-  Guard(L"GetNodeCount", 602, [&] { count = static_cast<int>(ZelNeed(m_pXMLDom)->selectNodes(path)->Getlength()); });
+  Guard(kXmlGetNodeCount, [&] { count = static_cast<int>(ZelNeed(m_pXMLDom)->selectNodes(path)->Getlength()); });
   return count;
 }
 
@@ -81,7 +81,7 @@ int ZELXml::GetNodeCount(IXMLDOMNodePtr& node, _bstr_t& path) {
   if (node == NULL) return GetNodeCount(path);
   if (!CheckOpened()) return 0;
   int count = -1;
-  Guard(L"GetNodeCount", 655, [&] { count = static_cast<int>(node->selectNodes(path)->Getlength()); });
+  Guard(kXmlGetChildNodeCount, [&] { count = static_cast<int>(node->selectNodes(path)->Getlength()); });
   return count;
 }
 
@@ -93,7 +93,7 @@ int ZELXml::GetNodeCount2(IXMLDOMNodePtr& node, const wchar_t* path) {
 int ZELXml::GetChildCount(IXMLDOMNodePtr& node) {
   if (!CheckOpened()) return 0;
   int count = -1;
-  Guard(L"GetChildCount", 558, [&] { count = static_cast<int>(ZelNeed(node)->GetchildNodes()->Getlength()); });
+  Guard(kXmlGetChildCount, [&] { count = static_cast<int>(ZelNeed(node)->GetchildNodes()->Getlength()); });
   return count;
 }
 
@@ -122,7 +122,7 @@ void ZELXml::GetNodeAttribute(IXMLDOMNodePtr& node, _bstr_t& name, _bstr_t& out)
     out = L"";
     return;
   }
-  Guard(L"GetNodeAttribute", 821, [&] {
+  Guard(kXmlGetNodeAttribute, [&] {
     IXMLDOMNamedNodeMapPtr attributes = node->Getattributes();
     IXMLDOMNodePtr attr = ZelNeed(attributes)->getNamedItem(name);
     out = attr == NULL ? _bstr_t(L"") : attr->Gettext();
@@ -155,14 +155,21 @@ void ZELXml::GetNodeAttribute2(IXMLDOMNodePtr& node, const wchar_t* name, CStrin
 
 // Readings of the node a path finds from the document.
 
+// The path forms report what the DOM refuses; the node forms pass it on.
 void ZELXml::GetNodeXML(_bstr_t& path, _bstr_t& out, long order) {
-  IXMLDOMNodePtr node = GetNode(path, order);
-  GetNodeXML(node, out);
+  out = L"";
+  Guard(kXmlGetNodeXML, [&] {
+    IXMLDOMNodePtr node = GetNode(path, order);
+    GetNodeXML(node, out);
+  });
 }
 
 void ZELXml::GetNodeText(_bstr_t& path, _bstr_t& out, long order) {
-  IXMLDOMNodePtr node = GetNode(path, order);
-  GetNodeText(node, out);
+  out = L"";
+  Guard(kXmlGetNodeText, [&] {
+    IXMLDOMNodePtr node = GetNode(path, order);
+    GetNodeText(node, out);
+  });
 }
 
 void ZELXml::GetNodeAttribute(_bstr_t& path, _bstr_t& name, _bstr_t& out, long order) {
@@ -171,13 +178,15 @@ void ZELXml::GetNodeAttribute(_bstr_t& path, _bstr_t& name, _bstr_t& out, long o
 }
 
 void ZELXml::GetNodeXML2(const wchar_t* path, CString& out, long order) {
-  IXMLDOMNodePtr node = GetNode2(path, order);
-  GetNodeXML2(node, out);
+  _bstr_t p(path), value;
+  GetNodeXML(p, value, order);
+  BSTRtoCString(value, out);
 }
 
 void ZELXml::GetNodeText2(const wchar_t* path, CString& out, long order) {
-  IXMLDOMNodePtr node = GetNode2(path, order);
-  GetNodeText2(node, out);
+  _bstr_t p(path), value;
+  GetNodeText(p, value, order);
+  BSTRtoCString(value, out);
 }
 
 void ZELXml::GetNodeAttribute2(const wchar_t* path, const wchar_t* name, CString& out, long order) {
@@ -188,13 +197,19 @@ void ZELXml::GetNodeAttribute2(const wchar_t* path, const wchar_t* name, CString
 // Readings of the node a path finds from a given node.
 
 void ZELXml::GetChildNodeXML(IXMLDOMNodePtr& node, _bstr_t& path, _bstr_t& out, long order) {
-  IXMLDOMNodePtr child = GetChildNode(node, path, order);
-  GetNodeXML(child, out);
+  out = L"";
+  Guard(kXmlGetChildNodeXML, [&] {
+    IXMLDOMNodePtr child = GetChildNode(node, path, order);
+    GetNodeXML(child, out);
+  });
 }
 
 void ZELXml::GetChildNodeText(IXMLDOMNodePtr& node, _bstr_t& path, _bstr_t& out, long order) {
-  IXMLDOMNodePtr child = GetChildNode(node, path, order);
-  GetNodeText(child, out);
+  out = L"";
+  Guard(kXmlGetChildNodeText, [&] {
+    IXMLDOMNodePtr child = GetChildNode(node, path, order);
+    GetNodeText(child, out);
+  });
 }
 
 void ZELXml::GetChildNodeAttribute(IXMLDOMNodePtr& node, _bstr_t& path, _bstr_t& name, _bstr_t& out, long order) {
@@ -203,13 +218,15 @@ void ZELXml::GetChildNodeAttribute(IXMLDOMNodePtr& node, _bstr_t& path, _bstr_t&
 }
 
 void ZELXml::GetChildNodeXML2(IXMLDOMNodePtr& node, const wchar_t* path, CString& out, long order) {
-  IXMLDOMNodePtr child = GetChildNode2(node, path, order);
-  GetNodeXML2(child, out);
+  _bstr_t p(path), value;
+  GetChildNodeXML(node, p, value, order);
+  BSTRtoCString(value, out);
 }
 
 void ZELXml::GetChildNodeText2(IXMLDOMNodePtr& node, const wchar_t* path, CString& out, long order) {
-  IXMLDOMNodePtr child = GetChildNode2(node, path, order);
-  GetNodeText2(child, out);
+  _bstr_t p(path), value;
+  GetChildNodeText(node, p, value, order);
+  BSTRtoCString(value, out);
 }
 
 void ZELXml::GetChildNodeAttribute2(IXMLDOMNodePtr& node, const wchar_t* path, const wchar_t* name, CString& out,

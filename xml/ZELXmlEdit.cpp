@@ -5,7 +5,7 @@
 
 IXMLDOMNodePtr ZELXml::AddSingleNode(IXMLDOMNodePtr& parent, _bstr_t& name) {
   IXMLDOMNodePtr added;
-  Guard(L"AddSingleNode", 1482, [&] {
+  Guard(kXmlAddSingleNode, [&] {
     // New elements join their parent's namespace, so a default namespace
     // carries over without an empty declaration.
     _bstr_t uri = ZelNeed(parent)->GetnamespaceURI();
@@ -37,7 +37,7 @@ IXMLDOMNodePtr ZELXml::AddPath(IXMLDOMNodePtr start, _bstr_t& path, _bstr_t& tex
 IXMLDOMNodePtr ZELXml::AddNode(_bstr_t& path, _bstr_t& text, long order) {
   if (!CheckOpened()) return NULL;
   IXMLDOMNodePtr added;
-  Guard(L"AddNode", 1347, [&] { added = AddPath(NULL, path, text, order); });
+  Guard(kXmlAddNode, [&] { added = AddPath(NULL, path, text, order); });
   return added;
 }
 
@@ -50,7 +50,7 @@ IXMLDOMNodePtr ZELXml::AddChildNode(IXMLDOMNodePtr& node, _bstr_t& path, _bstr_t
   if (node == NULL) return AddNode(path, text, order);
   if (!CheckOpened()) return NULL;
   IXMLDOMNodePtr added;
-  Guard(L"AddChildNode", 1428, [&] { added = AddPath(node, path, text, order); });
+  Guard(kXmlAddChildNode, [&] { added = AddPath(node, path, text, order); });
   return added;
 }
 
@@ -69,7 +69,7 @@ void ZELXml::SetNodeText2(IXMLDOMNodePtr& node, const wchar_t* text) {
 }
 
 void ZELXml::SetNodeAttribute(IXMLDOMNodePtr& node, _bstr_t& name, _bstr_t& value) {
-  Guard(L"SetNodeAttribute", 1116, [&] {
+  Guard(kXmlSetNodeAttribute, [&] {
     IXMLDOMNamedNodeMapPtr attributes = ZelNeed(node)->Getattributes();
     IXMLDOMNodePtr attr = ZelNeed(attributes)->getNamedItem(name);
     if (attr == NULL) {
@@ -85,12 +85,16 @@ void ZELXml::SetNodeAttribute2(IXMLDOMNodePtr& node, const wchar_t* name, const 
   SetNodeAttribute(node, n, v);
 }
 
+// The path forms report what the DOM refuses (the document node has no
+// text of its own); the node forms pass it on.
 void ZELXml::SetNodeText(_bstr_t& path, _bstr_t& text, long order) {
-  IXMLDOMNodePtr node = GetNode(path, order);
-  if (node != NULL)
-    SetNodeText(node, text);
-  else
-    AddNode(path, text, order);
+  Guard(kXmlSetNodeText, [&] {
+    IXMLDOMNodePtr node = GetNode(path, order);
+    if (node != NULL)
+      SetNodeText(node, text);
+    else
+      AddNode(path, text, order);
+  });
 }
 
 void ZELXml::SetNodeText2(const wchar_t* path, const wchar_t* text, long order) {
@@ -113,11 +117,13 @@ void ZELXml::SetNodeAttribute2(const wchar_t* path, const wchar_t* name, const w
 }
 
 void ZELXml::SetChildNodeText(IXMLDOMNodePtr& node, _bstr_t& path, _bstr_t& text, long order) {
-  IXMLDOMNodePtr child = GetChildNode(node, path, order);
-  if (child != NULL)
-    SetNodeText(child, text);
-  else
-    AddChildNode(node, path, text, order);
+  Guard(kXmlSetChildNodeText, [&] {
+    IXMLDOMNodePtr child = GetChildNode(node, path, order);
+    if (child != NULL)
+      SetNodeText(child, text);
+    else
+      AddChildNode(node, path, text, order);
+  });
 }
 
 void ZELXml::SetChildNodeText2(IXMLDOMNodePtr& node, const wchar_t* path, const wchar_t* text, long order) {
@@ -148,8 +154,10 @@ void ZELXml::RemoveNode(IXMLDOMNodePtr& node) {
 }
 
 void ZELXml::RemoveNode(_bstr_t& path, long order) {
-  IXMLDOMNodePtr node = GetNode(path, order);
-  RemoveNode(node);
+  Guard(kXmlRemoveNode, [&] {
+    IXMLDOMNodePtr node = GetNode(path, order);
+    RemoveNode(node);
+  });
 }
 
 void ZELXml::RemoveNode2(const wchar_t* path, long order) {
@@ -158,8 +166,10 @@ void ZELXml::RemoveNode2(const wchar_t* path, long order) {
 }
 
 void ZELXml::RemoveChildNode(IXMLDOMNodePtr& node, _bstr_t& path, long order) {
-  IXMLDOMNodePtr child = GetChildNode(node, path, order);
-  RemoveNode(child);
+  Guard(kXmlRemoveChildNode, [&] {
+    IXMLDOMNodePtr child = GetChildNode(node, path, order);
+    RemoveNode(child);
+  });
 }
 
 void ZELXml::RemoveChildNode2(IXMLDOMNodePtr& node, const wchar_t* path, long order) {
@@ -179,7 +189,7 @@ void ZELXml::RemoveAllIn(IXMLDOMNode* context, _bstr_t& path) {
 
 void ZELXml::RemoveNodeAll(_bstr_t& path) {
   if (!CheckOpened()) return;
-  Guard(L"RemoveNodeAll", 1584, [&] { RemoveAllIn(ZelNeed(m_pXMLDom), path); });
+  Guard(kXmlRemoveNodeAll, [&] { RemoveAllIn(ZelNeed(m_pXMLDom), path); });
 }
 
 void ZELXml::RemoveNodeAll2(const wchar_t* path) {
@@ -188,7 +198,7 @@ void ZELXml::RemoveNodeAll2(const wchar_t* path) {
 }
 
 void ZELXml::RemoveChildNodeAll(IXMLDOMNodePtr& node, _bstr_t& path) {
-  Guard(L"RemoveChildNodeAll", 1708, [&] { RemoveAllIn(ZelNeed(node), path); });
+  Guard(kXmlRemoveChildNodeAll, [&] { RemoveAllIn(ZelNeed(node), path); });
 }
 
 void ZELXml::RemoveChildNodeAll2(IXMLDOMNodePtr& node, const wchar_t* path) {
@@ -198,7 +208,7 @@ void ZELXml::RemoveChildNodeAll2(IXMLDOMNodePtr& node, const wchar_t* path) {
 
 // Children go from the last to the first; attributes stay.
 void ZELXml::RemoveChildNodeAll(IXMLDOMNodePtr& node) {
-  Guard(L"RemoveChildNodeAll", 1674, [&] {
+  Guard(kXmlRemoveChildren, [&] {
     IXMLDOMNodeListPtr children = ZelNeed(node)->GetchildNodes();
     for (long i = children->Getlength() - 1; i >= 0; --i) node->removeChild(children->Getitem(i));
   });

@@ -1,5 +1,6 @@
 #include "platform/ado/AdoErrors.h"
 
+#include "platform/base/WinError.h"
 #include "platform/mfc/String.h"
 #include "platform/oleaut/ComError.h"
 
@@ -33,6 +34,8 @@ const Entry kTable[] = {
     {ErrorKind::IllegalOperation, adErrIllegalOperation},
     {ErrorKind::InvalidArgument, adErrInvalidArgument},
     {ErrorKind::OutOfMemory, E_OUTOFMEMORY},
+    {ErrorKind::OtherDatabase, HRESULT_FROM_WIN32(ERROR_OPEN_FAILED)},
+    {ErrorKind::Overflow, DISP_E_OVERFLOW},
 };
 
 }  // namespace

@@ -52,7 +52,9 @@ enum class ErrorKind {
   ObjectOpen,        // the operation needs a closed object
   IllegalOperation,  // not allowed in this context (e.g. moving back on a forward-only cursor)
   InvalidArgument,
-  OutOfMemory
+  OutOfMemory,
+  OtherDatabase,     // a database a statement names (ATTACH) cannot be opened; the connection stays
+  Overflow           // a number too large for the column's type
 };
 
 HRESULT ErrorCode(ErrorKind kind);

@@ -1,5 +1,7 @@
 #include "platform/ado/Command.h"
 
+#include "platform/ado/StatementMarkers.h"
+
 #include "platform/ado/Connection.h"
 #include "platform/ado/Parameter.h"
 #include "platform/ado/Recordset.h"
@@ -42,7 +44,10 @@ void _Command::PutActiveConnection(const _variant_t& connection) {
 
 _ConnectionPtr _Command::GetActiveConnection() { return m_connection; }
 void _Command::PutCommandText(_bstr_t text) { ZelPutCommandText(text, text.length()); }
-void _Command::ZelPutCommandText(const wchar_t* text, size_t length) { zelado::AssignText(m_text, text, length); }
+void _Command::ZelPutCommandText(const wchar_t* text, size_t length) {
+  zelado::AssignText(m_text, text, length);
+  m_markers = static_cast<size_t>(-1);
+}
 _bstr_t _Command::GetCommandText() { return _bstr_t(m_text.c_str()); }
 void _Command::PutCommandType(CommandTypeEnum type) { m_type = type; }
 CommandTypeEnum _Command::GetCommandType() { return m_type; }
@@ -115,8 +120,13 @@ _RecordsetPtr _Command::Execute(VARIANT* RecordsAffected, VARIANT* ParametersArg
     }
     m_values.resize(n);
     // Statement text goes as it stands, without a copy per run.
-    rows = type == adCmdText ? session.Execute(m_text, m_values, false)
-                             : session.Execute(zelado::StatementFor(m_text, type), m_values, false);
+    std::wstring built = type == adCmdText ? std::wstring() : zelado::StatementFor(m_text, type);
+    const std::wstring& text = type == adCmdText ? m_text : built;
+    if (type != adCmdText || m_markers == static_cast<size_t>(-1)) m_markers = zelado::CountMarkers(text);
+    // Checked before anything runs: a text of several statements would
+    // otherwise run those before the one that lacks its value.
+    zelado::CheckMarkers(m_markers, m_values.size());
+    rows = session.Execute(text, m_values, false);
   }
   return _Recordset::ZelExecuted(m_connection, std::move(rows), RecordsAffected, Options, m_answers);
 }

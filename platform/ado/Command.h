@@ -50,6 +50,8 @@ private:
   _ConnectionPtr m_connection;
   ParametersPtr m_parameters;
   std::wstring m_text;
+  // The ? markers of m_text, counted once per text: commands run per row.
+  size_t m_markers = static_cast<size_t>(-1);
   // The values of the input parameters for the engine, kept between runs.
   // The engine may read them where they lie while a statement runs.
   std::vector<zelado::Value> m_values;

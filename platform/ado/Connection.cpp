@@ -1,5 +1,7 @@
 #include "platform/ado/Connection.h"
 
+#include "platform/ado/StatementMarkers.h"
+
 #include "platform/ado/Provider.h"
 #include "platform/ado/Recordset.h"
 #include "platform/ado/Source.h"
@@ -54,7 +56,9 @@ _RecordsetPtr _Connection::Execute(_bstr_t CommandText, VARIANT* RecordsAffected
     std::vector<zelado::EngineParam> none;
     rows = session.ExecuteProcedure(text, none);
   } else {
-    rows = session.Execute(zelado::StatementFor(text, type), {}, false);
+    std::wstring statement = zelado::StatementFor(text, type);
+    zelado::CheckMarkers(zelado::CountMarkers(statement), 0);
+    rows = session.Execute(statement, {}, false);
   }
   return _Recordset::ZelExecuted(this, std::move(rows), RecordsAffected, Options);
 }

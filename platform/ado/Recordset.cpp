@@ -1,5 +1,7 @@
 #include "platform/ado/Recordset.h"
 
+#include "platform/ado/StatementMarkers.h"
+
 #include "platform/ado/Connection.h"
 #include "platform/ado/Fields.h"
 #include "platform/ado/RecordsetState.h"
@@ -47,6 +49,7 @@ HRESULT _Recordset::Open(const _variant_t& Source, const _variant_t& ActiveConne
     return S_OK;
   }
   std::wstring text = zelado::StatementFor(zelado::Text(_bstr_t(Source.bstrVal)), type);
+  zelado::CheckMarkers(zelado::CountMarkers(text), 0);
   bool keyed = m_cursor != adOpenForwardOnly || m_lock != adLockReadOnly;
   _Connection* raw = connection;
   auto run = [raw, text, keyed]() { return raw->ZelSession().Execute(text, {}, keyed); };

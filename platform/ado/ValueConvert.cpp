@@ -114,6 +114,16 @@ std::string Utf8Of(const VARIANT& v) {
   Raise(ErrorKind::TypeMismatch, std::wstring(L"the value does not fit a column of type ") + what);
 }
 
+// v changed to vt, or raised: a number out of the type's range is an
+// overflow (never stored clamped), anything else a mismatch.
+void Need(_variant_t& v, VARTYPE vt, const wchar_t* what) {
+  _variant_t out;
+  HRESULT hr = VariantChangeType(&out, &v, 0, vt);
+  if (hr == DISP_E_OVERFLOW) Raise(ErrorKind::Overflow, std::wstring(L"the value is too large for a column of type ") + what);
+  if (FAILED(hr)) Mismatch(what);
+  v = std::move(out);
+}
+
 }  // namespace
 
 void ToVariant(const Value& value, DataTypeEnum type, VARIANT& out) {
@@ -199,29 +209,29 @@ Value FromVariant(const VARIANT& in, DataTypeEnum type) {
   }
   _variant_t v(in);
   if (IsDateType(type) || (type == adVariant && v.vt == VT_DATE)) {
-    if (!Change(v, VT_DATE)) Mismatch(L"date");
+    Need(v, VT_DATE, L"date");
     _variant_t text;
     if (FAILED(VariantChangeType(&text, &v, 0, VT_BSTR))) Mismatch(L"date");
     return Value::Str(ZelUtf8FromWide(text.bstrVal, SysStringLen(text.bstrVal)));
   }
   if (type == adBoolean || (type == adVariant && v.vt == VT_BOOL)) {
-    if (!Change(v, VT_BOOL)) Mismatch(L"boolean");
+    Need(v, VT_BOOL, L"boolean");
     return Value::Flag(v.boolVal != 0);  // an integer that reads back as a boolean where a column takes any kind
   }
   if (IsIntegerType(type) || (type == adVariant && (v.vt == VT_I1 || v.vt == VT_I2 || v.vt == VT_I4 ||
                                                     v.vt == VT_I8 || v.vt == VT_UI1 || v.vt == VT_UI2 ||
                                                     v.vt == VT_UI4 || v.vt == VT_INT || v.vt == VT_UINT))) {
-    if (!Change(v, VT_I8)) Mismatch(L"integer");
+    Need(v, VT_I8, L"integer");
     return Value::Int(v.llVal);
   }
   if (type == adDouble || type == adSingle || (type == adVariant && (v.vt == VT_R4 || v.vt == VT_R8))) {
-    if (!Change(v, VT_R8)) Mismatch(L"double");
+    Need(v, VT_R8, L"double");
     return Value::Dbl(v.dblVal);
   }
   if (IsDecimalType(type) || (type == adVariant && (v.vt == VT_DECIMAL || v.vt == VT_CY || v.vt == VT_UI8))) {
     // Kept as the exact text; a numeric column stores it as a number
     // when that loses nothing.
-    if (!Change(v, VT_DECIMAL)) Mismatch(L"decimal");
+    Need(v, VT_DECIMAL, L"decimal");
     return Value::Str(Utf8Of(v));
   }
   if (IsBinaryType(type)) return Value::Bin(Utf8Of(v));

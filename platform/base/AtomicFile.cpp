@@ -56,6 +56,15 @@ ZelAtomicFile::~ZelAtomicFile() { Discard(); }
 bool ZelAtomicFile::Open(const std::string& target) {
   Discard();
   m_target = Resolve(target);
+  struct stat st;
+  if (stat(m_target.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    if (S_ISDIR(st.st_mode)) {
+      errno = EISDIR;
+      return false;
+    }
+    m_fd = open(m_target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    return m_fd >= 0;
+  }
   std::string name = m_target.substr(m_target.rfind('/') == std::string::npos ? 0 : m_target.rfind('/') + 1);
   // Hidden and marked, so a crash's leftover is recognisable; short enough
   // that a 255-byte name still fits.
@@ -93,6 +102,11 @@ bool ZelAtomicFile::Commit() {
   if (m_fd < 0) {
     errno = EBADF;
     return false;
+  }
+  if (m_temp.empty()) {
+    int rc = close(m_fd);
+    m_fd = -1;
+    return rc == 0;
   }
   struct stat st;
   mode_t mode;

@@ -9,7 +9,9 @@
 // The target's permissions are kept (a new file gets 0666 less the umask, as
 // open() would give it); a symbolic link is followed and its target replaced,
 // so the link stays a link. Destroying an uncommitted file removes the
-// temporary and leaves the target as it was.
+// temporary and leaves the target as it was. A target that exists and is
+// not a regular file (a terminal, a pipe, /dev/null) cannot be replaced:
+// it is written directly; a folder is refused with EISDIR.
 #pragma once
 
 #include <cstddef>
@@ -43,5 +45,5 @@ public:
 private:
   int m_fd = -1;
   std::string m_target;  // resolved
-  std::string m_temp;
+  std::string m_temp;    // empty when writing the target directly
 };

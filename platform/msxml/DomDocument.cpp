@@ -9,7 +9,9 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/base/AtomicFile.h"
 #include "platform/msxml/DomText.h"
+#include "platform/msxml/WriteRules.h"
 #include "platform/msxml/XmlIo.h"
 
 // {F5078F32-C551-11D3-89B9-0000F81FE221}
@@ -57,6 +59,10 @@ DomDocument::DomDocument() : DomNode(NewTree(BlankDoc()), nullptr) {}
 void DomDocument::Empty() { Rebind(NewTree(BlankDoc()), nullptr); }
 
 VARIANT_BOOL DomDocument::Take(ParsedXml parsed) {
+  if (parsed.noMemory) {
+    Empty();
+    Raise(E_OUTOFMEMORY, ERROR_NOT_ENOUGH_MEMORY, L"the document does not fit in memory");
+  }
   if (!parsed.doc) {
     Empty();
     m_strReason = parsed.reason.c_str();
@@ -90,8 +96,8 @@ VARIANT_BOOL DomDocument::loadXML(const _bstr_t& xml) { return Take(ParseXmlText
 HRESULT DomDocument::save(const _variant_t& path) {
   std::string file = PathOf(path);
   std::string bytes = WriteDocument(State()->Doc(), true);
-  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(file.c_str(), "wb"), &std::fclose);
-  if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size() || std::fflush(f.get()) != 0) {
+  ZelAtomicFile out;
+  if (!out.Open(file) || !out.Write(bytes.data(), bytes.size()) || !out.Commit()) {
     int err = errno ? errno : EIO;
     Raise(E_FAIL, ZelWin32FromErrno(err), _bstr_t((file + ": " + std::strerror(err)).c_str()));
   }
@@ -132,6 +138,7 @@ IXMLDOMProcessingInstructionPtr DomDocument::createProcessingInstruction(const _
   std::string name = Utf8(target);
   CheckName(name);
   std::string d = Utf8(data);
+  CheckNodeData(XML_PI_NODE, X(name), d);
   return IXMLDOMProcessingInstructionPtr(Adopt(xmlNewDocPI(State()->Doc(), X(name), X(d))));
 }
 
@@ -142,6 +149,7 @@ IXMLDOMNodePtr DomDocument::createTextNode(const _bstr_t& data) {
 
 IXMLDOMNodePtr DomDocument::createComment(const _bstr_t& data) {
   std::string d = Utf8(data);
+  CheckNodeData(XML_COMMENT_NODE, nullptr, d);
   return Adopt(xmlNewDocComment(State()->Doc(), X(d)));
 }
 

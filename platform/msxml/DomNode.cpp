@@ -4,6 +4,7 @@
 
 #include "platform/msxml/DomList.h"
 #include "platform/msxml/DomText.h"
+#include "platform/msxml/WriteRules.h"
 #include "platform/msxml/XPathEngine.h"
 #include "platform/msxml/XmlIo.h"
 
@@ -159,6 +160,7 @@ void DomNode::Puttext(const _bstr_t& text) {
     case XML_CDATA_SECTION_NODE:
     case XML_COMMENT_NODE:
     case XML_PI_NODE:
+      CheckNodeData(m_node->type, m_node->name, value);
       xmlNodeSetContentLen(m_node, X(value), static_cast<int>(value.size()));
       return;
     default:

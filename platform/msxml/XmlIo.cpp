@@ -4,12 +4,14 @@
 #include <libxml/encoding.h>
 #include <libxml/xmlsave.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <mutex>
 
 #include "platform/msxml/DomText.h"
+#include "platform/msxml/WriteRules.h"
 
 namespace zel_msxml {
 
@@ -143,28 +145,69 @@ std::string Take(xmlBufferPtr buf) {
   return s;
 }
 
-// Parses through read (which gives the context a document or NULL) and
-// finishes the tree; head is the start of the markup, for its declaration.
+// Past libxml2's size limits (long texts and names) its bound on entity
+// expansion no longer holds, so there only documents that declare no
+// entities are read.
+void RefuseEntities(void* user, const xmlChar*, int, const xmlChar*, const xmlChar*, xmlChar*) {
+  xmlParserCtxtPtr ctxt = static_cast<xmlParserCtxtPtr>(user);
+  ctxt->wellFormed = 0;
+  xmlStopParser(ctxt);
+}
+
+// The smallest document that can reach one of libxml2's size limits (a
+// name of 50,000 characters); smaller ones are not read again.
+const size_t kLimitReach = 50000;
+
+// Whether the reading in progress on this thread ran out of memory: the
+// parser goes on after that error, and what it says last is another one.
+thread_local bool t_noMemory;
+
+// The error is kept in the context for the reason; nothing is printed.
+// libxml2 names a text over its length limit a memory error too.
+void Quiet(void*, xmlErrorPtr e) {
+  if (e && e->code == XML_ERR_NO_MEMORY && !(e->message && std::strstr(e->message, "huge"))) t_noMemory = true;
+}
+
+// One reading through read (which gives the context a document or NULL);
+// the document, or NULL with why.
 template <class Read>
-ParsedXml Parse(const std::string& head, Read read) {
-  InstallLoader();
-  ParsedXml out;
+xmlDocPtr ReadOnce(Read& read, bool huge, std::string& reason, bool& noMemory) {
   xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
   if (!ctxt) Raise(E_OUTOFMEMORY, ERROR_NOT_ENOUGH_MEMORY, L"parser");
   ctxt->_private = &g_ours;
+  ctxt->sax->serror = Quiet;
+  t_noMemory = false;
+  if (huge) ctxt->sax->entityDecl = RefuseEntities;
   // NOBLANKS drops most indentation as it is read; Tidy drops the rest.
   xmlDocPtr doc = read(ctxt, XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR |
-                                 XML_PARSE_NOWARNING | XML_PARSE_COMPACT);
-  if (doc && ctxt->wellFormed && ctxt->nsWellFormed) {
-    out.doc = doc;
-  } else {
+                                 XML_PARSE_NOWARNING | XML_PARSE_COMPACT | (huge ? XML_PARSE_HUGE : 0));
+  if (!doc || !ctxt->wellFormed || !ctxt->nsWellFormed) {
     xmlErrorPtr err = xmlCtxtGetLastError(ctxt);
-    out.reason = err && err->message ? err->message : "the document is not well-formed";
-    while (!out.reason.empty() && out.reason.back() == '\n') out.reason.pop_back();
-    if (err && err->line > 0) out.reason += " (line " + std::to_string(err->line) + ")";
+    reason = err && err->message ? err->message : "the document is not well-formed";
+    while (!reason.empty() && reason.back() == '\n') reason.pop_back();
+    if (err && err->line > 0) reason += " (line " + std::to_string(err->line) + ")";
+    if (ctxt->errNo == XML_ERR_USER_STOP) reason = "a document this large may not declare entities";
+    noMemory = t_noMemory;
     if (doc) xmlFreeDoc(doc);
+    doc = nullptr;
   }
   xmlFreeParserCtxt(ctxt);
+  return doc;
+}
+
+// Parses and finishes the tree; head is the start of the markup, for its
+// declaration. A document that failed within libxml2's limits is read once
+// more beyond them when rewind() can start it again: what the library
+// writes (a text of any length) it must be able to read.
+template <class Read, class Rewind>
+ParsedXml Parse(const std::string& head, Read read, Rewind rewind) {
+  InstallLoader();
+  ParsedXml out;
+  out.doc = ReadOnce(read, false, out.reason, out.noMemory);
+  std::string second;
+  bool again = false;
+  if (!out.doc && !out.noMemory && rewind() && (out.doc = ReadOnce(read, true, second, again)) != nullptr)
+    out.reason.clear();
   if (!out.doc) return out;
   Tidy(out.doc, out);
   std::string decl;
@@ -180,21 +223,28 @@ ParsedXml ParseXmlText(const std::string& utf8) {
     out.reason = "the document is larger than 2 GB";
     return out;
   }
-  return Parse(utf8.substr(0, kHead), [&](xmlParserCtxtPtr ctxt, int options) {
-    // A string's declaration names the encoding of the file it came from,
-    // not of the string: it is kept but not obeyed.
-    return xmlCtxtReadMemory(ctxt, utf8.data(), static_cast<int>(utf8.size()), nullptr, "UTF-8",
-                             options | XML_PARSE_IGNORE_ENC);
-  });
+  return Parse(
+      utf8.substr(0, kHead),
+      [&](xmlParserCtxtPtr ctxt, int options) {
+        // A string's declaration names the encoding of the file it came
+        // from, not of the string: it is kept but not obeyed.
+        return xmlCtxtReadMemory(ctxt, utf8.data(), static_cast<int>(utf8.size()), nullptr, "UTF-8",
+                                 options | XML_PARSE_IGNORE_ENC);
+      },
+      [&] { return utf8.size() >= kLimitReach; });
 }
 
 ParsedXml ParseXmlFile(int fd) {
   std::string head(kHead, '\0');
   ssize_t n = pread(fd, &head[0], head.size(), 0);
   head.resize(n > 0 ? static_cast<size_t>(n) : 0);
-  return Parse(head, [&](xmlParserCtxtPtr ctxt, int options) {
-    return xmlCtxtReadFd(ctxt, fd, nullptr, nullptr, options);
-  });
+  return Parse(
+      head, [&](xmlParserCtxtPtr ctxt, int options) { return xmlCtxtReadFd(ctxt, fd, nullptr, nullptr, options); },
+      [&] {
+        struct stat st;
+        return fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<size_t>(st.st_size) >= kLimitReach &&
+               lseek(fd, 0, SEEK_SET) == 0;
+      });
 }
 
 std::string WriteDocument(xmlDocPtr doc, bool inDeclaredEncoding) {
@@ -204,9 +254,12 @@ std::string WriteDocument(xmlDocPtr doc, bool inDeclaredEncoding) {
   xmlCharEncodingHandlerPtr known = xmlFindCharEncodingHandler(enc.c_str());
   if (!known) Raise(E_FAIL, ERROR_INVALID_DATA, L"the encoding the declaration names is not known");
   xmlCharEncCloseFunc(known);
+  CheckEncodable(doc, enc);
   xmlBufferPtr buf = xmlBufferCreate();
   if (!buf) Raise(E_OUTOFMEMORY, ERROR_NOT_ENOUGH_MEMORY, L"buffer");
-  xmlSaveCtxtPtr save = xmlSaveToBuffer(buf, enc.c_str(), XML_SAVE_NO_DECL | XML_SAVE_AS_XML);
+  // NO_XHTML: a document with an XHTML type is still written as XML, as
+  // it is held, without libxml2's meta element and empty-tag rewriting.
+  xmlSaveCtxtPtr save = xmlSaveToBuffer(buf, enc.c_str(), XML_SAVE_NO_DECL | XML_SAVE_AS_XML | XML_SAVE_NO_XHTML);
   if (!save) {
     xmlBufferFree(buf);
     Raise(E_FAIL, ERROR_INVALID_DATA, L"the encoding the declaration names is not known");
@@ -235,7 +288,7 @@ std::string WriteNode(xmlNodePtr node) {
     xmlFree(value);
     return Take(buf);
   }
-  xmlSaveCtxtPtr save = xmlSaveToBuffer(buf, "UTF-8", XML_SAVE_NO_DECL | XML_SAVE_AS_XML);
+  xmlSaveCtxtPtr save = xmlSaveToBuffer(buf, "UTF-8", XML_SAVE_NO_DECL | XML_SAVE_AS_XML | XML_SAVE_NO_XHTML);
   if (!save) {
     xmlBufferFree(buf);
     Raise(E_OUTOFMEMORY, ERROR_NOT_ENOUGH_MEMORY, L"writer");

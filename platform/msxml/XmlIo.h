@@ -15,6 +15,7 @@ struct ParsedXml {
   bool hasNamespaces = false;  // an element or attribute is in a namespace
   std::string defaultUri;      // see DocState
   std::string reason;          // why it did not load
+  bool noMemory = false;       // it did not load for want of memory
 };
 
 // A string's markup: UTF-8, whatever encoding its declaration names.

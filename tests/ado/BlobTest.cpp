@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "ZELResult.h"
+#include "platform/mfc/File.h"
+#include "support/SmallDisk.h"
 
 class AdoBlobTest : public AdoTest {
 protected:
@@ -120,4 +122,17 @@ TEST_F(AdoBlobTest, LongTextFieldIsWrittenAsUtf8) {
   } else {
     EXPECT_TRUE(m_ado.GetLog(0).bWarning);
   }
+}
+
+TEST_F(AdoBlobTest, AFailedWriteLeavesTheFileAsItWas) {
+  zeltest::SmallDisk disk;
+  if (!disk.mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here (needs root): full-disk case not run";
+  Store(Pattern(200000));
+  zeltest::WriteFileBytes(disk.file("out.bin"), "old");
+  disk.Fill();
+  EXPECT_EQ(0, m_ado.BlobToFile(L"data", disk.wfile("out.bin").c_str()));
+  ASSERT_EQ(1, m_ado.GetLogCount());
+  EXPECT_EQ(ZEL_LOG_FILEERROR, m_ado.GetLog(0).nType);
+  EXPECT_EQ(CFileException::diskFull, m_ado.GetLog(0).nCode);
+  EXPECT_EQ("old", zeltest::ReadFileBytes(disk.file("out.bin")));
 }

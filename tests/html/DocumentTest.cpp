@@ -49,21 +49,41 @@ TEST(HtmlDocument, MissingEmptyAndRepeatedOpens) {
   EXPECT_EQ(doc.m_root.GetChildCount(), 0);
 }
 
+// Files over 64 KiB are read in blocks of 64 KiB: the second block starts
+// at byte 65536.
 TEST(HtmlDocument, TokensSpanBlockBoundaries) {
   TempDir dir;
-  // A tag from byte 1020 to 1040, and a UTF-8 sequence cut by the boundary
-  // of the next block.
-  std::string bytes(1020, 'a');
-  bytes += "<div class=\"long\">";
-  bytes += std::string(2048 - 1 - bytes.size(), 'b') + "\xC3\xA9</div>";
-  EXPECT_EQ(RoundTrip(dir, bytes), bytes);
-  ZELHtml doc;
-  doc.Open(dir.wfile("in.html").c_str());
-  ZELHtmlElement* div = doc.FindElement(L"div", 0);
-  ASSERT_NE(div, nullptr);
-  EXPECT_EQ(W(div->GetAttribute(L"class")), L"long");
-  EXPECT_EQ(div->m_nEndTagIndex, 1);
-  EXPECT_EQ(W(Child(div, 0)->m_strHtml).back(), L'\u00E9');
+  const size_t kBlock = 1 << 16;
+  {
+    // A tag that starts the second block right after text.
+    std::string bytes = std::string(kBlock, 'a') + "<div class=\"long\">x</div>" + std::string(100, 'z');
+    EXPECT_EQ(RoundTrip(dir, bytes), bytes);
+    ZELHtml doc;
+    ASSERT_TRUE(doc.Open(dir.wfile("in.html").c_str()));
+    ASSERT_EQ(doc.m_root.GetChildCount(), 3);
+    EXPECT_EQ(W(Child(&doc.m_root, 0)->m_strHtml).size(), kBlock);
+    ZELHtmlElement* div = doc.FindElement(L"div", 0);
+    ASSERT_NE(div, nullptr);
+    EXPECT_EQ(W(div->GetAttribute(L"class")), L"long");
+    EXPECT_EQ(div->m_nEndTagIndex, 1);
+  }
+  {
+    // A tag cut by the boundary, then a two-byte and a four-byte sequence
+    // cut by the boundary of the third block.
+    std::string bytes = std::string(kBlock - 5, 'a') + "<span title=\"t\">";
+    bytes += std::string(2 * kBlock - 1 - bytes.size(), 'b') + "\xC3\xA9</span>";
+    bytes += std::string(3 * kBlock - 2 - bytes.size(), 'c') + "\xF0\x9F\x98\x80<i>";
+    EXPECT_EQ(RoundTrip(dir, bytes), bytes);
+    ZELHtml doc;
+    ASSERT_TRUE(doc.Open(dir.wfile("in.html").c_str()));
+    ZELHtmlElement* span = doc.FindElement(L"span", 0);
+    ASSERT_NE(span, nullptr);
+    EXPECT_EQ(W(span->GetAttribute(L"title")), L"t");
+    EXPECT_EQ(W(Child(span, 0)->m_strHtml).back(), L'\u00E9');
+    ASSERT_NE(doc.FindElement(L"i", 0), nullptr);
+    std::wstring tail = W(Child(&doc.m_root, 2)->m_strHtml);
+    EXPECT_EQ(tail.back(), L'\U0001F600');
+  }
 }
 
 TEST(HtmlDocument, CharactersRoundTripToTheByte) {

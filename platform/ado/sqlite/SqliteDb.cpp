@@ -1,5 +1,9 @@
 #include "platform/ado/sqlite/SqliteDb.h"
 
+#include <strings.h>
+
+#include <cctype>
+
 #include "platform/mfc/String.h"
 
 #include <cstring>
@@ -51,6 +55,16 @@ void RaiseMessage(int rc, std::string text) {
   if (kind == ErrorKind::Locked)
     text += " (another connection held its lock for more than " + std::to_string(kLockWaitMs / 1000) + " seconds)";
   Raise(kind, text);
+}
+
+// A statement that opens another database fails on that file, not on the
+// connection, which stays usable.
+void RaiseFromStep(sqlite3_stmt* stmt, int rc, std::string message) {
+  const char* sql = stmt ? sqlite3_sql(stmt) : nullptr;
+  while (sql && std::isspace(static_cast<unsigned char>(*sql))) ++sql;
+  if (sql && strncasecmp(sql, "ATTACH", 6) == 0 && KindOf(rc, message.c_str()) == ErrorKind::Connection)
+    Raise(ErrorKind::OtherDatabase, message);
+  RaiseMessage(rc, std::move(message));
 }
 
 std::string StatementText(const std::wstring& text) {

@@ -53,6 +53,8 @@ using PoolPtr = std::shared_ptr<StmtPool>;
 // Raises the error the engine reported for `rc` on `db`, sorted into its kind.
 [[noreturn]] void RaiseFrom(sqlite3* db, int rc);
 [[noreturn]] void RaiseMessage(int rc, std::string message);
+// The same for a failed step of stmt.
+[[noreturn]] void RaiseFromStep(sqlite3_stmt* stmt, int rc, std::string message);
 ErrorKind KindOf(int rc, const char* message);
 
 // Statement text as UTF-8; a NUL or a code point that is not Unicode

@@ -52,7 +52,7 @@ void Rows::Step() {
     // the statement is spent; reset so its lock goes with it
     std::string message = sqlite3_errmsg(m_db->handle);
     sqlite3_reset(m_stmt.get());
-    RaiseMessage(rc, message);
+    RaiseFromStep(m_stmt.get(), rc, message);
   }
   sqlite3_reset(m_stmt.get());
 }
