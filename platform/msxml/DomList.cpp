@@ -4,18 +4,18 @@
 
 namespace zel_msxml {
 
-DomNodeList::DomNodeList(std::shared_ptr<DocState> state, std::vector<xmlNodePtr> nodes)
+DomNodeList::DomNodeList(std::shared_ptr<DocState> state, std::shared_ptr<NodeSet> nodes)
     : m_state(std::move(state)), m_nodes(std::move(nodes)) {
   m_state->ListOpened();
 }
 
 DomNodeList::~DomNodeList() { m_state->ListClosed(); }
 
-long DomNodeList::Getlength() { return static_cast<long>(m_nodes.size()); }
+long DomNodeList::Getlength() { return static_cast<long>(m_nodes->Size()); }
 
 IXMLDOMNodePtr DomNodeList::Getitem(long index) {
-  if (index < 0 || static_cast<size_t>(index) >= m_nodes.size()) return nullptr;
-  return DomNode::Wrap(m_state, m_nodes[static_cast<size_t>(index)]);
+  if (index < 0) return nullptr;
+  return DomNode::Wrap(m_state, m_nodes->At(static_cast<size_t>(index)));
 }
 
 DomChildList::DomChildList(DomNode* parent) : m_hold(parent), m_parent(parent) {}
