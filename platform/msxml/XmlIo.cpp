@@ -1,6 +1,7 @@
 #include "platform/msxml/XmlIo.h"
 
 #include <libxml/parser.h>
+#include <libxml/SAX2.h>
 #include <libxml/encoding.h>
 #include <libxml/xmlsave.h>
 
@@ -15,13 +16,14 @@ namespace zel_msxml {
 
 namespace {
 
-// External entities and DTDs are refused for our parsers only; other users
-// of libxml2 in the process keep the loader they had.
-int g_ours;
+// External entities and DTDs are refused for our parsers only (an entity's
+// parser inherits its parent's _private, which is this thread's parse);
+// other users of libxml2 in the process keep the loader they had.
 xmlExternalEntityLoader g_previous = nullptr;
+thread_local void* t_ours = nullptr;
 
 xmlParserInputPtr RefuseOurs(const char* url, const char* id, xmlParserCtxtPtr ctxt) {
-  if (ctxt && ctxt->_private == &g_ours) return nullptr;
+  if (ctxt && t_ours && ctxt->_private == t_ours) return nullptr;
   return g_previous ? g_previous(url, id, ctxt) : nullptr;
 }
 
@@ -50,6 +52,66 @@ bool DefaultRuleHolds(xmlNodePtr element, const std::string& uri) {
 }
 
 namespace {
+
+// What the parse notes as it builds the tree, so that the tree need not be
+// walked again after it: the namespaces met, and whether white-space-only
+// text may have been kept (NOBLANKS keeps it in mixed content).
+struct Watch {
+  ParsedXml* out;
+  bool first = true;
+  bool maybeBlank = false;
+  xmlNsPtr checked = nullptr;  // elements mostly share their namespace
+};
+
+// A blank text node the parser kept is the last child of its parent when
+// the next node after it starts or the parent ends.
+void NoteBlank(xmlParserCtxtPtr ctxt) {
+  Watch* w = static_cast<Watch*>(ctxt->_private);
+  xmlNodePtr last = ctxt->node ? ctxt->node->last : nullptr;
+  if (w && last && last->type == XML_TEXT_NODE && Blank(last->content)) w->maybeBlank = true;
+}
+
+void WatchElement(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* URI, int nb_namespaces,
+                  const xmlChar** namespaces, int nb_attributes, int nb_defaulted, const xmlChar** attributes) {
+  xmlParserCtxtPtr ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+  NoteBlank(ctxt);
+  xmlSAX2StartElementNs(ctx, localname, prefix, URI, nb_namespaces, namespaces, nb_attributes, nb_defaulted,
+                        attributes);
+  Watch* w = static_cast<Watch*>(ctxt->_private);
+  xmlNodePtr cur = ctxt->node;
+  if (!w || !cur || cur->type != XML_ELEMENT_NODE) return;
+  ParsedXml& out = *w->out;
+  if (w->first) {
+    w->first = false;
+    if (cur->ns && !cur->ns->prefix && cur->ns->href) out.defaultUri = reinterpret_cast<const char*>(cur->ns->href);
+  }
+  out.hasNamespaces = out.hasNamespaces || cur->ns;
+  for (xmlAttrPtr a = cur->properties; a && !out.hasNamespaces; a = a->next) out.hasNamespaces = a->ns != nullptr;
+  if (!out.defaultUri.empty() && (cur->ns != w->checked || !cur->ns)) {
+    if (!DefaultRuleHolds(cur, out.defaultUri)) out.defaultUri.clear();
+    w->checked = cur->ns;
+  }
+}
+
+void WatchEnd(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* URI) {
+  NoteBlank(static_cast<xmlParserCtxtPtr>(ctx));
+  xmlSAX2EndElementNs(ctx, localname, prefix, URI);
+}
+
+void WatchComment(void* ctx, const xmlChar* value) {
+  NoteBlank(static_cast<xmlParserCtxtPtr>(ctx));
+  xmlSAX2Comment(ctx, value);
+}
+
+void WatchPI(void* ctx, const xmlChar* target, const xmlChar* data) {
+  NoteBlank(static_cast<xmlParserCtxtPtr>(ctx));
+  xmlSAX2ProcessingInstruction(ctx, target, data);
+}
+
+void WatchCData(void* ctx, const xmlChar* value, int len) {
+  NoteBlank(static_cast<xmlParserCtxtPtr>(ctx));
+  xmlSAX2CDataBlock(ctx, value, len);
+}
 
 // Drops white-space-only text (outside xml:space="preserve"); notes whether
 // any element or attribute is in a namespace, and the one default namespace
@@ -149,9 +211,17 @@ template <class Read>
 ParsedXml Parse(const std::string& head, Read read) {
   InstallLoader();
   ParsedXml out;
+  Watch watch;
+  watch.out = &out;
   xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
   if (!ctxt) Raise(E_OUTOFMEMORY, ERROR_NOT_ENOUGH_MEMORY, L"parser");
-  ctxt->_private = &g_ours;
+  ctxt->_private = &watch;
+  t_ours = &watch;
+  ctxt->sax->startElementNs = WatchElement;
+  ctxt->sax->endElementNs = WatchEnd;
+  ctxt->sax->comment = WatchComment;
+  ctxt->sax->processingInstruction = WatchPI;
+  ctxt->sax->cdataBlock = WatchCData;
   // NOBLANKS drops most indentation as it is read; Tidy drops the rest.
   xmlDocPtr doc = read(ctxt, XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR |
                                  XML_PARSE_NOWARNING | XML_PARSE_COMPACT);
@@ -165,8 +235,14 @@ ParsedXml Parse(const std::string& head, Read read) {
     if (doc) xmlFreeDoc(doc);
   }
   xmlFreeParserCtxt(ctxt);
+  t_ours = nullptr;
   if (!out.doc) return out;
-  Tidy(out.doc, out);
+  // Top-level text is never kept; elsewhere the watch says where to look.
+  if (watch.maybeBlank) {
+    out.hasNamespaces = false;
+    out.defaultUri.clear();
+    Tidy(out.doc, out);
+  }
   std::string decl;
   if (Declaration(head.data(), head.size(), out.doc, decl)) AddDeclaration(out.doc, decl);
   return out;

@@ -1,0 +1,32 @@
+// What loading notes while it parses: white space kept by the parser in
+// mixed content, and the namespaces that decide how names match.
+#include "DomTest.h"
+
+TEST_F(DomTest, BlankTextIsDroppedWhereverTheParserKeptIt) {
+  // Text first makes the parser keep the blanks of r; each document has
+  // one, before another kind of node or as the last child.
+  for (const wchar_t* xml : {L"<r>x<a/> <b/></r>", L"<r>x<a/> <!--c--></r>", L"<r>x<a/>\n<?p d?></r>",
+                             L"<r>x<a/>\t<![CDATA[y]]></r>", L"<r>x<a/><b/> </r>"}) {
+    Load(xml);
+    EXPECT_EQ(3, doc->GetdocumentElement()->GetchildNodes()->Getlength()) << Narrow(xml);
+  }
+  Load(L"<r>x<a xml:space=\"preserve\">y<b/> </a></r>");
+  EXPECT_EQ(3, doc->selectSingleNode(L"r/a")->GetchildNodes()->Getlength());
+}
+
+TEST_F(DomTest, NamespacesAreNotedAsTheyAreRead) {
+  // A default namespace on the document element, kept by every element.
+  Load(L"<r xmlns=\"urn:d\"><a><b/></a></r>");
+  EXPECT_EQ(1, doc->selectNodes(L"r/a/b[true()]")->Getlength());
+  // Broken deep down by an element in no namespace, still written "b".
+  Load(L"<r xmlns=\"urn:d\"><a><b xmlns=\"\"/></a></r>");
+  EXPECT_EQ(1, doc->selectNodes(L"r/a/b[true()]")->Getlength());
+  // Only an attribute is in a namespace.
+  Load(L"<r xmlns:p=\"urn:p\"><a p:x=\"1\"/></r>");
+  EXPECT_EQ(1, doc->selectNodes(L"r/a[@p:x='1']")->Getlength());
+  // A blank kept by the parser makes the tree walked again; the notes
+  // must come out the same.
+  Load(L"<r xmlns=\"urn:d\">x<a/> <b xmlns=\"\"/> </r>");
+  EXPECT_EQ(1, doc->selectNodes(L"r/b[true()]")->Getlength());
+  EXPECT_EQ(3, doc->GetdocumentElement()->GetchildNodes()->Getlength());
+}
