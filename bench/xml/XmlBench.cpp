@@ -11,7 +11,6 @@
 #include <libxml/xpathInternals.h>
 #include <unistd.h>
 
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -20,19 +19,9 @@
 
 #include "ZELXml.h"
 #include "support/Child.h"
+#include "support/CpuClock.h"
 
 namespace {
-
-// Processor time of the process: the machine the benchmarks run on is
-// shared, and both sides are single-threaded.
-struct Clock {
-  typedef double time_point;
-  static double now() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
-  }
-};
 
 const int kItemsPerGroup = 1000;
 const int kLookups = 10000;
@@ -79,19 +68,19 @@ std::vector<Lookup> MakeLookups(int groups) {
   return out;
 }
 
-double Since(double t) { return Clock::now() - t; }
+double Since(double t) { return zelbench::CpuSeconds() - t; }
 
 Result RunOurs(const std::string& file, const std::vector<Lookup>& lookups) {
   Result r;
   CoInitialize(NULL);
   ZELXml xml;
-  auto t = Clock::now();
+  auto t = zelbench::CpuSeconds();
   CString wfile(file.c_str());
   if (!xml.Open(wfile)) std::exit(3);
   r.loadSeconds = Since(t);
   std::vector<std::wstring> paths;
   for (const Lookup& l : lookups) paths.push_back(CString(l.path.c_str()).str());
-  t = Clock::now();
+  t = zelbench::CpuSeconds();
   CString text;
   for (size_t i = 0; i < lookups.size(); ++i) {
     IXMLDOMNodePtr node = xml.GetNode2(paths[i].c_str(), lookups[i].order);
@@ -115,11 +104,11 @@ std::string Prefixed(const std::string& path) {
 
 Result RunPeer(const std::string& file, const std::vector<Lookup>& lookups, bool ns) {
   Result r;
-  auto t = Clock::now();
+  auto t = zelbench::CpuSeconds();
   xmlDocPtr doc = xmlReadFile(file.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_COMPACT);
   if (!doc) std::exit(3);
   r.loadSeconds = Since(t);
-  t = Clock::now();
+  t = zelbench::CpuSeconds();
   xmlXPathContextPtr ctx = xmlXPathNewContext(doc);
   ctx->node = reinterpret_cast<xmlNodePtr>(doc);
   xmlXPathRegisterNs(ctx, reinterpret_cast<const xmlChar*>("c"), reinterpret_cast<const xmlChar*>("urn:catalog"));
