@@ -78,7 +78,13 @@ Span* NewSpan(size_t size, bool huge) {
   if (aligned > start) munmap(raw, aligned - start);
   if (uintptr_t tail = start + 2 * kSpanBytes - (aligned + kSpanBytes))
     munmap(reinterpret_cast<void*>(aligned + kSpanBytes), tail);
-  if (huge && HugePagesCheap()) madvise(reinterpret_cast<void*>(aligned), kSpanBytes, MADV_HUGEPAGE);  // a hint only
+  // A class past its first span is in heavy use: its spans get huge pages
+  // where that is cheap, else are mapped in one call rather than by 512
+  // faults. Both are hints; an older kernel refuses the second.
+  if (huge && HugePagesCheap())
+    madvise(reinterpret_cast<void*>(aligned), kSpanBytes, MADV_HUGEPAGE);
+  else if (huge)
+    madvise(reinterpret_cast<void*>(aligned), kSpanBytes, MADV_POPULATE_WRITE);
   Span* s = reinterpret_cast<Span*>(aligned);
   *s = Span{nullptr, nullptr, nullptr, nullptr, nullptr, 0, size, false, huge};
   const size_t head = (sizeof(Span) + 63) & ~size_t(63);
