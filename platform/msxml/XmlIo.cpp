@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
@@ -196,6 +197,20 @@ std::string DeclaredEncoding(xmlDocPtr doc) {
   return std::string();
 }
 
+// The rest of a text, handed to the parser a piece at a time.
+struct TextReader {
+  const char* next;
+  size_t left;
+  static int Read(void* context, char* buffer, int len) {
+    TextReader* r = static_cast<TextReader*>(context);
+    size_t n = std::min(r->left, static_cast<size_t>(len));
+    std::memcpy(buffer, r->next, n);
+    r->next += n;
+    r->left -= n;
+    return static_cast<int>(n);
+  }
+};
+
 // Enough of the start of a file to hold its declaration.
 const size_t kHead = 1024;
 
@@ -257,10 +272,12 @@ ParsedXml ParseXmlText(const std::string& utf8) {
     return out;
   }
   return Parse(utf8.substr(0, kHead), [&](xmlParserCtxtPtr ctxt, int options) {
-    // A string's declaration names the encoding of the file it came from,
-    // not of the string: it is kept but not obeyed.
-    return xmlCtxtReadMemory(ctxt, utf8.data(), static_cast<int>(utf8.size()), nullptr, "UTF-8",
-                             options | XML_PARSE_IGNORE_ENC);
+    // Fed in pieces, as a file is, rather than from libxml2's copy of the
+    // whole text. A string's declaration names the encoding of the file it
+    // came from, not of the string: it is kept but not obeyed, and UTF-8
+    // needs no converter.
+    TextReader reader{utf8.data(), utf8.size()};
+    return xmlCtxtReadIO(ctxt, &TextReader::Read, nullptr, &reader, nullptr, nullptr, options | XML_PARSE_IGNORE_ENC);
   });
 }
 
