@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/msxml/DomNode.h"
+
 namespace zel_msxml {
 
 namespace {
@@ -16,18 +18,6 @@ bool IsName(const std::string& s) {
   for (char c : s)
     if (!NameChar(c)) return false;
   return true;
-}
-
-// Children of the nodes whose children XPath's child axis reaches.
-xmlNodePtr FirstChild(xmlNodePtr node) {
-  switch (node->type) {
-    case XML_ELEMENT_NODE:
-    case XML_DOCUMENT_NODE:
-    case XML_HTML_DOCUMENT_NODE:
-      return node->children;
-    default:
-      return nullptr;
-  }
 }
 
 bool Same(const xmlChar* a, const std::string& b) { return std::strcmp(reinterpret_cast<const char*>(a), b.c_str()) == 0; }
@@ -82,7 +72,7 @@ bool NodeSet::Next() {
   if (!m_bStarted) {
     m_bStarted = true;
     depth = 0;
-    cand = FirstChild(m_context);
+    cand = VisibleChildren(m_context);
   } else {
     depth = m_steps.size() - 1;
     cand = m_cursor.back()->next;
@@ -107,7 +97,7 @@ bool NodeSet::Next() {
       return true;
     }
     ++depth;
-    cand = FirstChild(cand);
+    cand = VisibleChildren(cand);
   }
 }
 

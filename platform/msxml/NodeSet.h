@@ -21,8 +21,9 @@ namespace zel_msxml {
 class NodeSet {
 public:
   explicit NodeSet(std::vector<xmlNodePtr> nodes);
-  // The walk of path from context, or NULL when path is not a plain chain
-  // of child steps. doc is the tree's document, where "/" starts.
+  // The walk of path from context (an element or the document), or NULL
+  // when path is not a plain chain of child steps. doc is the tree's
+  // document, where "/" starts.
   static std::shared_ptr<NodeSet> Walk(xmlDocPtr doc, xmlNodePtr context, const std::string& path);
 
   size_t Size();
