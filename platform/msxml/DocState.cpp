@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/msxml/DomNode.h"
 #include "platform/msxml/XPathEngine.h"
 #include "platform/msxml/XmlIo.h"
 
@@ -92,6 +93,21 @@ std::shared_ptr<NodeSet> DocState::Select(xmlNodePtr context, const std::string&
   return made.set;
 }
 
+std::shared_ptr<const std::vector<xmlNodePtr>> DocState::Children(xmlNodePtr parent) {
+  bool keep = parent->type == XML_ELEMENT_NODE || parent->type == XML_DOCUMENT_NODE;
+  if (keep) {
+    auto it = m_children.find(parent);
+    if (it != m_children.end()) return it->second;
+  }
+  auto list = std::make_shared<std::vector<xmlNodePtr>>();
+  for (xmlNodePtr c = VisibleChildren(parent); c; c = c->next) list->push_back(c);
+  if (keep) {
+    if (m_children.size() >= kMaxCached) m_children.clear();
+    m_children[parent] = list;
+  }
+  return list;
+}
+
 void DocState::NoteNamespaces() {
   m_bNamespaces = true;
   ++m_epoch;
@@ -117,6 +133,7 @@ void DocState::Reshaped() {
 // find the old one's cached selections.
 void DocState::FreeTree(xmlNodePtr root) {
   Changing(root);
+  if (MayHoldElements(root)) m_children.clear();
   FreeOne(root);
 }
 
@@ -145,6 +162,8 @@ void DocState::Adopt(xmlNodePtr node) { m_detached.insert(node); }
 
 void DocState::Link(xmlNodePtr parent, xmlNodePtr child) {
   Changing(child);
+  m_children.erase(parent);
+  if (child->parent) m_children.erase(child->parent);
   if (child->parent)
     xmlUnlinkNode(child);
   else
@@ -238,6 +257,7 @@ void DocState::Reconcile(xmlNodePtr node) {
 
 void DocState::Unlink(xmlNodePtr node) {
   Changing(node);
+  if (node->parent) m_children.erase(node->parent);
   xmlUnlinkNode(node);
   node->parent = nullptr;
   m_detached.insert(node);

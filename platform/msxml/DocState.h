@@ -44,6 +44,10 @@ public:
   uint64_t Epoch() const { return m_epoch; }
   // A text or attribute value changed in place.
   void Touched() { ++m_epoch; }
+  // The children a handle sees of parent, in order. Kept for an element or
+  // the document until its own children change, so that reading children
+  // by position in a loop lists them once.
+  std::shared_ptr<const std::vector<xmlNodePtr>> Children(xmlNodePtr parent);
   XPathEngine& XPath();
 
   // A namespace for an attribute outside any element, freed with the tree.
@@ -89,6 +93,7 @@ private:
   uint64_t m_shape = 0;
   std::unordered_map<std::string, Cached> m_cache;  // keyed by context and path
   std::vector<std::weak_ptr<NodeSet>> m_walks;     // unfinished walks handed out
+  std::unordered_map<xmlNodePtr, std::shared_ptr<const std::vector<xmlNodePtr>>> m_children;
   int m_nLists = 0;
   std::unordered_set<xmlNodePtr> m_detached;  // roots outside the tree, not freed
   std::vector<xmlNodePtr> m_pending;          // taken out while a list was open

@@ -36,7 +36,7 @@ private:
 
   IXMLDOMNodePtr m_hold;  // keeps the parent (and its tree) alive
   DomNode* m_parent;
-  std::vector<xmlNodePtr> m_children;  // valid while the tree's epoch is
+  std::shared_ptr<const std::vector<xmlNodePtr>> m_children;  // valid while the tree's epoch is
   uint64_t m_epoch = 0;
   bool m_bFresh = false;
 };

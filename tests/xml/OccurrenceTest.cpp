@@ -132,3 +132,35 @@ TEST_F(OccurrenceTest, EditingEveryOccurrenceInALoop) {
   EXPECT_EQ(CString(L""), text);
   EXPECT_EQ(warned + 1, Warnings(L"Order is not valid"));
 }
+
+TEST_F(OccurrenceTest, ChildrenByPositionFollowTheirParent) {
+  Load(kItems);
+  IXMLDOMNodePtr list = x.GetNode2(L"list", 0);
+  IXMLDOMNodePtr first = x.GetChildNode(list, 0);
+  EXPECT_EQ(3, x.GetChildCount(list));
+  ZELXml y;
+  y = x;
+  y.AddNode2(L"list/item", L"", -1);
+  EXPECT_EQ(4, x.GetChildCount(list));
+  x.RemoveNode(first);
+  EXPECT_EQ(3, x.GetChildCount(list));
+  CString id;
+  IXMLDOMNodePtr now = x.GetChildNode(list, 0);
+  x.GetNodeAttribute2(now, L"id", id);
+  EXPECT_EQ(CString(L"1"), id);
+  // Text set on a child replaces the child's own children only.
+  x.SetNodeText2(now, L"t");
+  IXMLDOMNodePtr text = x.GetChildNode(now, 0);
+  EXPECT_EQ(0, x.GetChildCount(text));
+  EXPECT_EQ(1, x.GetChildCount(now));
+  EXPECT_EQ(3, x.GetChildCount(list));
+  x.RemoveChildNodeAll(list);
+  EXPECT_TRUE(x.GetChildNode(list, 0) == NULL);
+  // A node moved from one parent to another leaves the first.
+  Load(L"<r><a><c/></a><b/></r>");
+  IXMLDOMNodePtr a = x.GetNode2(L"r/a", 0), b = x.GetNode2(L"r/b", 0);
+  EXPECT_EQ(1, x.GetChildCount(a));
+  b->appendChild(x.GetChildNode(a, 0));
+  EXPECT_EQ(0, x.GetChildCount(a));
+  EXPECT_EQ(1, x.GetChildCount(b));
+}
