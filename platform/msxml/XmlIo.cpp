@@ -11,6 +11,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/base/Utf8.h"
 #include "platform/msxml/DomText.h"
 
 namespace zel_msxml {
@@ -197,16 +198,25 @@ std::string DeclaredEncoding(xmlDocPtr doc) {
   return std::string();
 }
 
-// The rest of a text, handed to the parser a piece at a time.
+// The rest of a wide text, handed to the parser a piece at a time in
+// UTF-8, so that a large text is never held twice.
 struct TextReader {
-  const char* next;
+  const wchar_t* next;
   size_t left;
+  std::string piece;  // converted, not yet handed over from at on
+  size_t at = 0;
   static int Read(void* context, char* buffer, int len) {
     TextReader* r = static_cast<TextReader*>(context);
-    size_t n = std::min(r->left, static_cast<size_t>(len));
-    std::memcpy(buffer, r->next, n);
-    r->next += n;
-    r->left -= n;
+    if (r->at == r->piece.size()) {
+      size_t n = std::min(r->left, static_cast<size_t>(std::max(len, 1)));
+      ZelWideToUtf8Into(r->next, n, r->piece);
+      r->next += n;
+      r->left -= n;
+      r->at = 0;
+    }
+    size_t n = std::min(r->piece.size() - r->at, static_cast<size_t>(len));
+    std::memcpy(buffer, r->piece.data() + r->at, n);
+    r->at += n;
     return static_cast<int>(n);
   }
 };
@@ -265,18 +275,18 @@ ParsedXml Parse(const std::string& head, Read read) {
 
 }  // namespace
 
-ParsedXml ParseXmlText(const std::string& utf8) {
-  if (utf8.size() > static_cast<size_t>(INT32_MAX)) {
+ParsedXml ParseXmlText(const wchar_t* text, size_t length) {
+  if (length > static_cast<size_t>(INT32_MAX) / 4) {
     ParsedXml out;
     out.reason = "the document is larger than 2 GB";
     return out;
   }
-  return Parse(utf8.substr(0, kHead), [&](xmlParserCtxtPtr ctxt, int options) {
-    // Fed in pieces, as a file is, rather than from libxml2's copy of the
-    // whole text. A string's declaration names the encoding of the file it
-    // came from, not of the string: it is kept but not obeyed, and UTF-8
-    // needs no converter.
-    TextReader reader{utf8.data(), utf8.size()};
+  std::string head = ZelWideToUtf8(text, std::min(length, kHead));
+  return Parse(head, [&](xmlParserCtxtPtr ctxt, int options) {
+    // A string's declaration names the encoding of the file it came from,
+    // not of the string: it is kept but not obeyed, and the UTF-8 it is
+    // handed over in needs no converter.
+    TextReader reader{text, length, std::string()};
     return xmlCtxtReadIO(ctxt, &TextReader::Read, nullptr, &reader, nullptr, nullptr, options | XML_PARSE_IGNORE_ENC);
   });
 }

@@ -30,3 +30,16 @@ TEST_F(DomTest, NamespacesAreNotedAsTheyAreRead) {
   EXPECT_EQ(1, doc->selectNodes(L"r/b[true()]")->Getlength());
   EXPECT_EQ(3, doc->GetdocumentElement()->GetchildNodes()->Getlength());
 }
+
+TEST_F(DomTest, LongTextsLoadWholeAcrossPieces) {
+  // Characters of one to four UTF-8 bytes, so that pieces handed to the
+  // parser end inside every kind of character.
+  std::wstring value;
+  for (int i = 0; i < 5000; ++i) value += i % 4 == 0 ? L"a" : i % 4 == 1 ? L"\u00e9" : i % 4 == 2 ? L"\u20ac" : L"\U0001F600";
+  std::wstring xml = L"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r a=\"" + value + L"\">" + value + L"</r>";
+  Load(xml.c_str());
+  IXMLDOMNodePtr r = doc->GetdocumentElement();
+  EXPECT_TRUE(_bstr_t(value.c_str()) == r->Gettext());
+  EXPECT_TRUE(_bstr_t(value.c_str()) == r->Getattributes()->getNamedItem(L"a")->Gettext());
+  EXPECT_EQ(VARIANT_FALSE, doc->loadXML((xml + L"<extra/>").c_str()));
+}
