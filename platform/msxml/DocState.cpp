@@ -65,7 +65,9 @@ DocState::DocState(xmlDocPtr doc, bool hasNamespaces, const std::string& default
 
 std::shared_ptr<NodeSet> DocState::Select(xmlNodePtr context, const std::string& path) {
   if (path.empty()) return std::make_shared<NodeSet>(XPath().Select(context, path, XPathEngine::kNamesAsParsed, ""));
-  std::string key(reinterpret_cast<const char*>(&context), sizeof context);
+  // The key is built in a kept buffer: a read in a loop allocates nothing.
+  std::string& key = m_key;
+  key.assign(reinterpret_cast<const char*>(&context), sizeof context);
   key += path;
   auto it = m_cache.find(key);
   if (it != m_cache.end() && it->second.stamp == (it->second.walked ? m_shape : m_epoch)) return it->second.set;

@@ -92,6 +92,7 @@ private:
   uint64_t m_epoch = 0;
   uint64_t m_shape = 0;
   std::unordered_map<std::string, Cached> m_cache;  // keyed by context and path
+  std::string m_key;
   std::vector<std::weak_ptr<NodeSet>> m_walks;     // unfinished walks handed out
   std::unordered_map<xmlNodePtr, std::shared_ptr<const std::vector<xmlNodePtr>>> m_children;
   int m_nLists = 0;
