@@ -3,12 +3,14 @@
 #include "XmlGuard.h"
 #include "ZELResult.h"
 
+// Asks for the one item rather than the length, so that a selection read
+// item by item is evaluated no further than the item asked for.
 IXMLDOMNodePtr ZELXml::Pick(IXMLDOMNodeListPtr& list, long order) {
-  if (!(ZelNeed(list)->Getlength() > order)) {
-    WarnOrder();
-    return NULL;
-  }
-  return list->Getitem(order);  // NULL for a negative order
+  ZelNeed(list);
+  if (order < 0) return NULL;  // no warning: a negative order never names a match
+  IXMLDOMNodePtr found = list->Getitem(order);
+  if (found == NULL) WarnOrder();
+  return found;
 }
 
 IXMLDOMNodePtr ZELXml::GetNode(long order) {

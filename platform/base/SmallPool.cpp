@@ -1,8 +1,11 @@
 #include "platform/base/SmallPool.h"
 
+#include <fcntl.h>
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 #include <new>
 
@@ -48,6 +51,24 @@ Pool& ThePool() {
 
 Span* SpanOf(void* p) { return reinterpret_cast<Span*>(reinterpret_cast<uintptr_t>(p) & ~(kSpanBytes - 1)); }
 
+// Whether asking for huge pages cannot stall a first touch. Under the
+// "madvise", "defer+madvise" and "always" defrag settings an advised
+// region compacts memory synchronously when it faults, which on a busy
+// machine costs more than the huge page saves; under "defer" and "never"
+// the kernel hands one over only if it has one ready.
+bool HugePagesCheap() {
+  static const bool cheap = [] {
+    int fd = open("/sys/kernel/mm/transparent_hugepage/defrag", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    char text[128] = {};
+    ssize_t n = read(fd, text, sizeof text - 1);
+    close(fd);
+    if (n <= 0) return false;
+    return std::strstr(text, "[defer]") != nullptr || std::strstr(text, "[never]") != nullptr;
+  }();
+  return cheap;
+}
+
 // Twice the size is mapped and trimmed to an aligned span.
 Span* NewSpan(size_t size, bool huge) {
   void* raw = mmap(nullptr, 2 * kSpanBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -57,7 +78,13 @@ Span* NewSpan(size_t size, bool huge) {
   if (aligned > start) munmap(raw, aligned - start);
   if (uintptr_t tail = start + 2 * kSpanBytes - (aligned + kSpanBytes))
     munmap(reinterpret_cast<void*>(aligned + kSpanBytes), tail);
-  if (huge) madvise(reinterpret_cast<void*>(aligned), kSpanBytes, MADV_HUGEPAGE);  // a hint only
+  // A class past its first span is in heavy use: its spans get huge pages
+  // where that is cheap, else are mapped in one call rather than by 512
+  // faults. Both are hints; an older kernel refuses the second.
+  if (huge && HugePagesCheap())
+    madvise(reinterpret_cast<void*>(aligned), kSpanBytes, MADV_HUGEPAGE);
+  else if (huge)
+    madvise(reinterpret_cast<void*>(aligned), kSpanBytes, MADV_POPULATE_WRITE);
   Span* s = reinterpret_cast<Span*>(aligned);
   *s = Span{nullptr, nullptr, nullptr, nullptr, nullptr, 0, size, false, huge};
   const size_t head = (sizeof(Span) + 63) & ~size_t(63);

@@ -1,5 +1,8 @@
 #include "platform/msxml/DocState.h"
 
+#include <algorithm>
+
+#include "platform/msxml/DomNode.h"
 #include "platform/msxml/XPathEngine.h"
 #include "platform/msxml/XmlIo.h"
 
@@ -26,12 +29,28 @@ void Walk(xmlNodePtr top, F f) {
   }
 }
 
-void FreeTree(xmlNodePtr root) {
+void FreeOne(xmlNodePtr root) {
   if (root->type == XML_ATTRIBUTE_NODE)
     xmlFreeProp(reinterpret_cast<xmlAttrPtr>(root));
   else
     xmlFreeNode(root);
 }
+
+// Text, comments, instructions and attributes hold no elements.
+bool MayHoldElements(xmlNodePtr node) {
+  switch (node->type) {
+    case XML_TEXT_NODE:
+    case XML_CDATA_SECTION_NODE:
+    case XML_COMMENT_NODE:
+    case XML_PI_NODE:
+    case XML_ATTRIBUTE_NODE:
+      return false;
+    default:
+      return true;
+  }
+}
+
+const size_t kMaxCached = 64;
 
 }  // namespace
 
@@ -44,16 +63,85 @@ bool HandleInside(xmlNodePtr node) {
 DocState::DocState(xmlDocPtr doc, bool hasNamespaces, const std::string& defaultUri)
     : m_doc(doc), m_bNamespaces(hasNamespaces), m_defaultUri(defaultUri) {}
 
-std::vector<xmlNodePtr> DocState::Select(xmlNodePtr context, const std::string& path) {
-  XPathEngine::Names names = !m_bNamespaces          ? XPathEngine::kNamesAsParsed
-                             : m_defaultUri.empty() ? XPathEngine::kNamesAsWritten
-                                                    : XPathEngine::kNamesInDefault;
-  return XPath().Select(context, path, names, m_defaultUri);
+std::shared_ptr<NodeSet> DocState::Select(xmlNodePtr context, const std::string& path) {
+  if (path.empty()) return std::make_shared<NodeSet>(XPath().Select(context, path, XPathEngine::kNamesAsParsed, ""));
+  // The key is built in a kept buffer: a read in a loop allocates nothing.
+  std::string& key = m_key;
+  key.assign(reinterpret_cast<const char*>(&context), sizeof context);
+  key += path;
+  auto it = m_cache.find(key);
+  if (it != m_cache.end() && it->second.stamp == (it->second.walked ? m_shape : m_epoch)) return it->second.set;
+  if (m_cache.size() >= kMaxCached) m_cache.clear();
+  Cached made;
+  // Walks start only where an element or the document is: the address of
+  // anything else may be a new node's after a change the walk ignores.
+  bool canWalk = context->type == XML_ELEMENT_NODE || context->type == XML_DOCUMENT_NODE;
+  if (canWalk) made.set = NodeSet::Walk(m_doc, context, path);
+  made.walked = made.set != nullptr;
+  if (made.walked) {
+    made.stamp = m_shape;
+    if (m_walks.size() >= 2 * kMaxCached)
+      m_walks.erase(std::remove_if(m_walks.begin(), m_walks.end(), [](const std::weak_ptr<NodeSet>& w) { return w.expired(); }),
+                    m_walks.end());
+    m_walks.push_back(made.set);
+  } else {
+    XPathEngine::Names names = !m_bNamespaces          ? XPathEngine::kNamesAsParsed
+                               : m_defaultUri.empty() ? XPathEngine::kNamesAsWritten
+                                                      : XPathEngine::kNamesInDefault;
+    made.set = std::make_shared<NodeSet>(XPath().Select(context, path, names, m_defaultUri));
+    made.stamp = m_epoch;
+  }
+  m_cache[key] = made;
+  return made.set;
+}
+
+std::shared_ptr<const std::vector<xmlNodePtr>> DocState::Children(xmlNodePtr parent) {
+  bool keep = parent->type == XML_ELEMENT_NODE || parent->type == XML_DOCUMENT_NODE;
+  if (keep) {
+    auto it = m_children.find(parent);
+    if (it != m_children.end()) return it->second;
+  }
+  auto list = std::make_shared<std::vector<xmlNodePtr>>();
+  for (xmlNodePtr c = VisibleChildren(parent); c; c = c->next) list->push_back(c);
+  if (keep) {
+    if (m_children.size() >= kMaxCached) m_children.clear();
+    m_children[parent] = list;
+  }
+  return list;
+}
+
+void DocState::NoteNamespaces() {
+  m_bNamespaces = true;
+  ++m_epoch;
+}
+
+void DocState::Changing(xmlNodePtr node) {
+  ++m_epoch;
+  if (MayHoldElements(node)) Reshaped();
+}
+
+// Walks still held by a node list are finished on the tree they were made
+// on; the others are dropped.
+void DocState::Reshaped() {
+  ++m_shape;
+  m_cache.clear();
+  std::vector<std::weak_ptr<NodeSet>> walks;
+  walks.swap(m_walks);
+  for (auto& w : walks)
+    if (std::shared_ptr<NodeSet> set = w.lock()) set->Finish();
+}
+
+// A freed node's address may come back as a new node's, which must not
+// find the old one's cached selections.
+void DocState::FreeTree(xmlNodePtr root) {
+  Changing(root);
+  if (MayHoldElements(root)) m_children.clear();
+  FreeOne(root);
 }
 
 DocState::~DocState() {
   m_xpath.reset();
-  for (xmlNodePtr n : m_detached) FreeTree(n);
+  for (xmlNodePtr n : m_detached) FreeOne(n);
   for (xmlNsPtr ns : m_ownedNs) xmlFreeNs(ns);
   if (m_doc) {
     m_doc->_private = nullptr;
@@ -75,6 +163,9 @@ xmlNsPtr DocState::OwnNs(const xmlChar* href, const xmlChar* prefix) {
 void DocState::Adopt(xmlNodePtr node) { m_detached.insert(node); }
 
 void DocState::Link(xmlNodePtr parent, xmlNodePtr child) {
+  Changing(child);
+  m_children.erase(parent);
+  if (child->parent) m_children.erase(child->parent);
   if (child->parent)
     xmlUnlinkNode(child);
   else
@@ -122,7 +213,6 @@ void DocState::Link(xmlNodePtr parent, xmlNodePtr child) {
         if (n->type == XML_ELEMENT_NODE && !DefaultRuleHolds(n, m_defaultUri)) m_defaultUri.clear();
       });
   }
-  ++m_epoch;
 }
 
 // Declarations on an appended element that its new parent already makes
@@ -168,10 +258,11 @@ void DocState::Reconcile(xmlNodePtr node) {
 }
 
 void DocState::Unlink(xmlNodePtr node) {
+  Changing(node);
+  if (node->parent) m_children.erase(node->parent);
   xmlUnlinkNode(node);
   node->parent = nullptr;
   m_detached.insert(node);
-  ++m_epoch;
   TryFree(node);
 }
 

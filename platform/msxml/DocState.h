@@ -12,8 +12,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
+
+#include "platform/msxml/NodeSet.h"
 
 namespace zel_msxml {
 
@@ -32,11 +35,19 @@ public:
   // An element or attribute of the tree is in a namespace; selections then
   // match names as written instead of by libxml2's namespace rules.
   bool HasNamespaces() const { return m_bNamespaces; }
-  void NoteNamespaces() { m_bNamespaces = true; }
-  // The nodes path selects from context, names matched as written.
-  std::vector<xmlNodePtr> Select(xmlNodePtr context, const std::string& path);
+  void NoteNamespaces();
+  // The nodes path selects from context, names matched as written. A
+  // selection repeated on an unchanged tree is answered from a cache, so a
+  // loop over a path's matches evaluates the path once.
+  std::shared_ptr<NodeSet> Select(xmlNodePtr context, const std::string& path);
   // Changes whenever children are added or taken out anywhere.
   uint64_t Epoch() const { return m_epoch; }
+  // A text or attribute value changed in place.
+  void Touched() { ++m_epoch; }
+  // The children a handle sees of parent, in order. Kept for an element or
+  // the document until its own children change, so that reading children
+  // by position in a loop lists them once.
+  std::shared_ptr<const std::vector<xmlNodePtr>> Children(xmlNodePtr parent);
   XPathEngine& XPath();
 
   // A namespace for an attribute outside any element, freed with the tree.
@@ -60,11 +71,30 @@ private:
   void TryFree(xmlNodePtr root);
   void Reconcile(xmlNodePtr node);
   std::vector<xmlNsPtr> DropRedundantNs(xmlNodePtr parent, xmlNodePtr child);
+  // Before node is linked or taken out: the element structure is about to
+  // change when node may hold elements.
+  void Changing(xmlNodePtr node);
+  void Reshaped();
+  void FreeTree(xmlNodePtr root);
+
+  // A cached selection is good while the counter it was made under holds:
+  // a walk depends on the element structure alone (m_shape), an XPath
+  // result on anything (m_epoch).
+  struct Cached {
+    std::shared_ptr<NodeSet> set;
+    uint64_t stamp;
+    bool walked;
+  };
 
   xmlDocPtr m_doc;
   bool m_bNamespaces;
   std::string m_defaultUri;  // emptied for good by an element that breaks its rule
   uint64_t m_epoch = 0;
+  uint64_t m_shape = 0;
+  std::unordered_map<std::string, Cached> m_cache;  // keyed by context and path
+  std::string m_key;
+  std::vector<std::weak_ptr<NodeSet>> m_walks;     // unfinished walks handed out
+  std::unordered_map<xmlNodePtr, std::shared_ptr<const std::vector<xmlNodePtr>>> m_children;
   int m_nLists = 0;
   std::unordered_set<xmlNodePtr> m_detached;  // roots outside the tree, not freed
   std::vector<xmlNodePtr> m_pending;          // taken out while a list was open

@@ -91,7 +91,10 @@ VARIANT_BOOL DomDocument::load(const _variant_t& path) {
   return Take(std::move(parsed));
 }
 
-VARIANT_BOOL DomDocument::loadXML(const _bstr_t& xml) { return Take(ParseXmlText(Utf8(xml))); }
+VARIANT_BOOL DomDocument::loadXML(const _bstr_t& xml) {
+  const wchar_t* text = xml;
+  return Take(ParseXmlText(text ? text : L"", xml.length()));
+}
 
 HRESULT DomDocument::save(const _variant_t& path) {
   std::string file = PathOf(path);

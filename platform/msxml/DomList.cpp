@@ -4,39 +4,38 @@
 
 namespace zel_msxml {
 
-DomNodeList::DomNodeList(std::shared_ptr<DocState> state, std::vector<xmlNodePtr> nodes)
+DomNodeList::DomNodeList(std::shared_ptr<DocState> state, std::shared_ptr<NodeSet> nodes)
     : m_state(std::move(state)), m_nodes(std::move(nodes)) {
   m_state->ListOpened();
 }
 
 DomNodeList::~DomNodeList() { m_state->ListClosed(); }
 
-long DomNodeList::Getlength() { return static_cast<long>(m_nodes.size()); }
+long DomNodeList::Getlength() { return static_cast<long>(m_nodes->Size()); }
 
 IXMLDOMNodePtr DomNodeList::Getitem(long index) {
-  if (index < 0 || static_cast<size_t>(index) >= m_nodes.size()) return nullptr;
-  return DomNode::Wrap(m_state, m_nodes[static_cast<size_t>(index)]);
+  if (index < 0) return nullptr;
+  return DomNode::Wrap(m_state, m_nodes->At(static_cast<size_t>(index)));
 }
 
 DomChildList::DomChildList(DomNode* parent) : m_hold(parent), m_parent(parent) {}
 
 void DomChildList::Refresh() {
   if (m_bFresh && m_epoch == m_parent->State()->Epoch()) return;
-  m_children.clear();
-  for (xmlNodePtr c = VisibleChildren(m_parent->Node()); c; c = c->next) m_children.push_back(c);
+  m_children = m_parent->State()->Children(m_parent->Node());
   m_epoch = m_parent->State()->Epoch();
   m_bFresh = true;
 }
 
 long DomChildList::Getlength() {
   Refresh();
-  return static_cast<long>(m_children.size());
+  return static_cast<long>(m_children->size());
 }
 
 IXMLDOMNodePtr DomChildList::Getitem(long index) {
   Refresh();
-  if (index < 0 || static_cast<size_t>(index) >= m_children.size()) return nullptr;
-  return DomNode::Wrap(m_parent->State(), m_children[static_cast<size_t>(index)]);
+  if (index < 0 || static_cast<size_t>(index) >= m_children->size()) return nullptr;
+  return DomNode::Wrap(m_parent->State(), (*m_children)[static_cast<size_t>(index)]);
 }
 
 DomAttributeMap::DomAttributeMap(DomNode* element) : m_hold(element), m_element(element) {}

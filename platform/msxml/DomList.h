@@ -14,14 +14,14 @@ namespace zel_msxml {
 // the tree frees nothing while the list is open.
 class DomNodeList : public virtual IXMLDOMNodeList {
 public:
-  DomNodeList(std::shared_ptr<DocState> state, std::vector<xmlNodePtr> nodes);
+  DomNodeList(std::shared_ptr<DocState> state, std::shared_ptr<NodeSet> nodes);
   ~DomNodeList() override;
   long Getlength() override;
   IXMLDOMNodePtr Getitem(long index) override;
 
 private:
   std::shared_ptr<DocState> m_state;
-  std::vector<xmlNodePtr> m_nodes;
+  std::shared_ptr<NodeSet> m_nodes;
 };
 
 // A node's children as they are now: the list follows later changes.
@@ -36,7 +36,7 @@ private:
 
   IXMLDOMNodePtr m_hold;  // keeps the parent (and its tree) alive
   DomNode* m_parent;
-  std::vector<xmlNodePtr> m_children;  // valid while the tree's epoch is
+  std::shared_ptr<const std::vector<xmlNodePtr>> m_children;  // valid while the tree's epoch is
   uint64_t m_epoch = 0;
   bool m_bFresh = false;
 };

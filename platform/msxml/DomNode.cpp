@@ -155,6 +155,7 @@ void DomNode::Puttext(const _bstr_t& text) {
     }
     case XML_ATTRIBUTE_NODE:
       SetAttributeValue(reinterpret_cast<xmlAttrPtr>(m_node), value);
+      m_state->Touched();
       return;
     case XML_TEXT_NODE:
     case XML_CDATA_SECTION_NODE:
@@ -162,6 +163,7 @@ void DomNode::Puttext(const _bstr_t& text) {
     case XML_PI_NODE:
       CheckNodeData(m_node->type, m_node->name, value);
       xmlNodeSetContentLen(m_node, X(value), static_cast<int>(value.size()));
+      m_state->Touched();
       return;
     default:
       Raise(E_FAIL, ERROR_INVALID_FUNCTION, L"this kind of node has no text to set");
@@ -232,14 +234,10 @@ IXMLDOMNodePtr DomNode::removeChild(IXMLDOMNode* child) {
 }
 
 IXMLDOMNodeListPtr DomNode::selectNodes(const _bstr_t& path) {
-  std::vector<xmlNodePtr> nodes = m_state->Select(m_node, Utf8(path));
-  return IXMLDOMNodeListPtr(new DomNodeList(m_state, std::move(nodes)));
+  return IXMLDOMNodeListPtr(new DomNodeList(m_state, m_state->Select(m_node, Utf8(path))));
 }
 
-IXMLDOMNodePtr DomNode::selectSingleNode(const _bstr_t& path) {
-  std::vector<xmlNodePtr> nodes = m_state->Select(m_node, Utf8(path));
-  return nodes.empty() ? nullptr : Wrap(m_state, nodes.front());
-}
+IXMLDOMNodePtr DomNode::selectSingleNode(const _bstr_t& path) { return Wrap(m_state, m_state->Select(m_node, Utf8(path))->At(0)); }
 
 _bstr_t DomElement::GettagName() { return GetnodeName(); }
 
@@ -264,6 +262,7 @@ void DomElement::setAttribute(const _bstr_t& name, const _variant_t& value) {
     State()->Link(Node(), reinterpret_cast<xmlNodePtr>(a));
   }
   SetAttributeValue(a, Utf8(_bstr_t(value)));
+  State()->Touched();
 }
 
 _bstr_t DomProcessingInstruction::Gettarget() { return Bstr(Node()->name); }

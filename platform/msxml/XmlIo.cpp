@@ -1,15 +1,18 @@
 #include "platform/msxml/XmlIo.h"
 
 #include <libxml/parser.h>
+#include <libxml/SAX2.h>
 #include <libxml/encoding.h>
 #include <libxml/xmlsave.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
+#include "platform/base/Utf8.h"
 #include "platform/msxml/DomText.h"
 #include "platform/msxml/WriteRules.h"
 
@@ -17,13 +20,14 @@ namespace zel_msxml {
 
 namespace {
 
-// External entities and DTDs are refused for our parsers only; other users
-// of libxml2 in the process keep the loader they had.
-int g_ours;
+// External entities and DTDs are refused for our parsers only (an entity's
+// parser inherits its parent's _private, which is this thread's parse);
+// other users of libxml2 in the process keep the loader they had.
 xmlExternalEntityLoader g_previous = nullptr;
+thread_local void* t_ours = nullptr;
 
 xmlParserInputPtr RefuseOurs(const char* url, const char* id, xmlParserCtxtPtr ctxt) {
-  if (ctxt && ctxt->_private == &g_ours) return nullptr;
+  if (ctxt && t_ours && ctxt->_private == t_ours) return nullptr;
   return g_previous ? g_previous(url, id, ctxt) : nullptr;
 }
 
@@ -52,6 +56,66 @@ bool DefaultRuleHolds(xmlNodePtr element, const std::string& uri) {
 }
 
 namespace {
+
+// What the parse notes as it builds the tree, so that the tree need not be
+// walked again after it: the namespaces met, and whether white-space-only
+// text may have been kept (NOBLANKS keeps it in mixed content).
+struct Watch {
+  ParsedXml* out;
+  bool first = true;
+  bool maybeBlank = false;
+  xmlNsPtr checked = nullptr;  // elements mostly share their namespace
+};
+
+// A blank text node the parser kept is the last child of its parent when
+// the next node after it starts or the parent ends.
+void NoteBlank(xmlParserCtxtPtr ctxt) {
+  Watch* w = static_cast<Watch*>(ctxt->_private);
+  xmlNodePtr last = ctxt->node ? ctxt->node->last : nullptr;
+  if (w && last && last->type == XML_TEXT_NODE && Blank(last->content)) w->maybeBlank = true;
+}
+
+void WatchElement(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* URI, int nb_namespaces,
+                  const xmlChar** namespaces, int nb_attributes, int nb_defaulted, const xmlChar** attributes) {
+  xmlParserCtxtPtr ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+  NoteBlank(ctxt);
+  xmlSAX2StartElementNs(ctx, localname, prefix, URI, nb_namespaces, namespaces, nb_attributes, nb_defaulted,
+                        attributes);
+  Watch* w = static_cast<Watch*>(ctxt->_private);
+  xmlNodePtr cur = ctxt->node;
+  if (!w || !cur || cur->type != XML_ELEMENT_NODE) return;
+  ParsedXml& out = *w->out;
+  if (w->first) {
+    w->first = false;
+    if (cur->ns && !cur->ns->prefix && cur->ns->href) out.defaultUri = reinterpret_cast<const char*>(cur->ns->href);
+  }
+  out.hasNamespaces = out.hasNamespaces || cur->ns;
+  for (xmlAttrPtr a = cur->properties; a && !out.hasNamespaces; a = a->next) out.hasNamespaces = a->ns != nullptr;
+  if (!out.defaultUri.empty() && (cur->ns != w->checked || !cur->ns)) {
+    if (!DefaultRuleHolds(cur, out.defaultUri)) out.defaultUri.clear();
+    w->checked = cur->ns;
+  }
+}
+
+void WatchEnd(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar* URI) {
+  NoteBlank(static_cast<xmlParserCtxtPtr>(ctx));
+  xmlSAX2EndElementNs(ctx, localname, prefix, URI);
+}
+
+void WatchComment(void* ctx, const xmlChar* value) {
+  NoteBlank(static_cast<xmlParserCtxtPtr>(ctx));
+  xmlSAX2Comment(ctx, value);
+}
+
+void WatchPI(void* ctx, const xmlChar* target, const xmlChar* data) {
+  NoteBlank(static_cast<xmlParserCtxtPtr>(ctx));
+  xmlSAX2ProcessingInstruction(ctx, target, data);
+}
+
+void WatchCData(void* ctx, const xmlChar* value, int len) {
+  NoteBlank(static_cast<xmlParserCtxtPtr>(ctx));
+  xmlSAX2CDataBlock(ctx, value, len);
+}
 
 // Drops white-space-only text (outside xml:space="preserve"); notes whether
 // any element or attribute is in a namespace, and the one default namespace
@@ -136,6 +200,29 @@ std::string DeclaredEncoding(xmlDocPtr doc) {
   return std::string();
 }
 
+// The rest of a wide text, handed to the parser a piece at a time in
+// UTF-8, so that a large text is never held twice.
+struct TextReader {
+  const wchar_t* next;
+  size_t left;
+  std::string piece;  // converted, not yet handed over from at on
+  size_t at = 0;
+  static int Read(void* context, char* buffer, int len) {
+    TextReader* r = static_cast<TextReader*>(context);
+    if (r->at == r->piece.size()) {
+      size_t n = std::min(r->left, static_cast<size_t>(std::max(len, 1)));
+      ZelWideToUtf8Into(r->next, n, r->piece);
+      r->next += n;
+      r->left -= n;
+      r->at = 0;
+    }
+    size_t n = std::min(r->piece.size() - r->at, static_cast<size_t>(len));
+    std::memcpy(buffer, r->piece.data() + r->at, n);
+    r->at += n;
+    return static_cast<int>(n);
+  }
+};
+
 // Enough of the start of a file to hold its declaration.
 const size_t kHead = 1024;
 
@@ -171,10 +258,16 @@ void Quiet(void*, xmlErrorPtr e) {
 // One reading through read (which gives the context a document or NULL);
 // the document, or NULL with why.
 template <class Read>
-xmlDocPtr ReadOnce(Read& read, bool huge, std::string& reason, bool& noMemory) {
+xmlDocPtr ReadOnce(Read& read, bool huge, Watch& watch, std::string& reason, bool& noMemory) {
   xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
   if (!ctxt) Raise(E_OUTOFMEMORY, ERROR_NOT_ENOUGH_MEMORY, L"parser");
-  ctxt->_private = &g_ours;
+  ctxt->_private = &watch;
+  t_ours = &watch;
+  ctxt->sax->startElementNs = WatchElement;
+  ctxt->sax->endElementNs = WatchEnd;
+  ctxt->sax->comment = WatchComment;
+  ctxt->sax->processingInstruction = WatchPI;
+  ctxt->sax->cdataBlock = WatchCData;
   ctxt->sax->serror = Quiet;
   t_noMemory = false;
   if (huge) ctxt->sax->entityDecl = RefuseEntities;
@@ -192,6 +285,7 @@ xmlDocPtr ReadOnce(Read& read, bool huge, std::string& reason, bool& noMemory) {
     doc = nullptr;
   }
   xmlFreeParserCtxt(ctxt);
+  t_ours = nullptr;
   return doc;
 }
 
@@ -203,13 +297,26 @@ template <class Read, class Rewind>
 ParsedXml Parse(const std::string& head, Read read, Rewind rewind) {
   InstallLoader();
   ParsedXml out;
-  out.doc = ReadOnce(read, false, out.reason, out.noMemory);
+  Watch watch;
+  watch.out = &out;
+  out.doc = ReadOnce(read, false, watch, out.reason, out.noMemory);
   std::string second;
   bool again = false;
-  if (!out.doc && !out.noMemory && rewind() && (out.doc = ReadOnce(read, true, second, again)) != nullptr)
-    out.reason.clear();
+  if (!out.doc && !out.noMemory && rewind()) {
+    // The first reading's notes were of a document that was thrown away.
+    out.hasNamespaces = false;
+    out.defaultUri.clear();
+    watch = Watch();
+    watch.out = &out;
+    if ((out.doc = ReadOnce(read, true, watch, second, again)) != nullptr) out.reason.clear();
+  }
   if (!out.doc) return out;
-  Tidy(out.doc, out);
+  // Top-level text is never kept; elsewhere the watch says where to look.
+  if (watch.maybeBlank) {
+    out.hasNamespaces = false;
+    out.defaultUri.clear();
+    Tidy(out.doc, out);
+  }
   std::string decl;
   if (Declaration(head.data(), head.size(), out.doc, decl)) AddDeclaration(out.doc, decl);
   return out;
@@ -217,21 +324,24 @@ ParsedXml Parse(const std::string& head, Read read, Rewind rewind) {
 
 }  // namespace
 
-ParsedXml ParseXmlText(const std::string& utf8) {
-  if (utf8.size() > static_cast<size_t>(INT32_MAX)) {
+ParsedXml ParseXmlText(const wchar_t* text, size_t length) {
+  if (length > static_cast<size_t>(INT32_MAX) / 4) {
     ParsedXml out;
     out.reason = "the document is larger than 2 GB";
     return out;
   }
+  std::string head = ZelWideToUtf8(text, std::min(length, kHead));
   return Parse(
-      utf8.substr(0, kHead),
+      head,
       [&](xmlParserCtxtPtr ctxt, int options) {
         // A string's declaration names the encoding of the file it came
-        // from, not of the string: it is kept but not obeyed.
-        return xmlCtxtReadMemory(ctxt, utf8.data(), static_cast<int>(utf8.size()), nullptr, "UTF-8",
-                                 options | XML_PARSE_IGNORE_ENC);
+        // from, not of the string: it is kept but not obeyed, and the UTF-8
+        // it is handed over in needs no converter.
+        TextReader reader{text, length, std::string()};
+        return xmlCtxtReadIO(ctxt, &TextReader::Read, nullptr, &reader, nullptr, nullptr,
+                             options | XML_PARSE_IGNORE_ENC);
       },
-      [&] { return utf8.size() >= kLimitReach; });
+      [&] { return length >= kLimitReach; });
 }
 
 ParsedXml ParseXmlFile(int fd) {

@@ -18,8 +18,8 @@ struct ParsedXml {
   bool noMemory = false;       // it did not load for want of memory
 };
 
-// A string's markup: UTF-8, whatever encoding its declaration names.
-ParsedXml ParseXmlText(const std::string& utf8);
+// A string's markup, whatever encoding its declaration names.
+ParsedXml ParseXmlText(const wchar_t* text, size_t length);
 // A file's markup, read as it is parsed; it names its own encoding.
 ParsedXml ParseXmlFile(int fd);
 
