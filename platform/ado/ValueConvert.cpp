@@ -122,7 +122,16 @@ void ToVariant(const Value& value, DataTypeEnum type, VARIANT& out) {
   // and is cleared once.
   VARIANT v;
   std::memset(&v, 0, sizeof v);  // VT_EMPTY, and no stray bytes beside a small value
-  if (value.kind == Value::Real && (type == adDouble || type == adSingle || type == adVariant)) {
+  if (value.kind == Value::Real && type == adSingle) {
+    v.vt = VT_R4;
+    v.fltVal = static_cast<float>(value.r);
+  } else if (value.kind == Value::Integer && type == adSmallInt && value.i >= INT16_MIN && value.i <= INT16_MAX) {
+    v.vt = VT_I2;
+    v.iVal = static_cast<SHORT>(value.i);
+  } else if (value.kind == Value::Integer && type == adBigInt) {
+    v.vt = VT_I8;
+    v.llVal = value.i;
+  } else if (value.kind == Value::Real && (type == adDouble || type == adVariant)) {
     v.vt = VT_R8;
     v.dblVal = value.r;
   } else if (value.kind == Value::Integer && (type == adDouble || type == adSingle)) {

@@ -4,7 +4,7 @@
 
 #include "AdoTest.h"
 
-TEST_F(AdoTest, FreshObjectIsNotConnectedAndDisconnectDoesNothing) {
+TEST_P(AdoTest, FreshObjectIsNotConnectedAndDisconnectDoesNothing) {
   ZELAdo ado;
   EXPECT_EQ(0, ado.IsConnected());
   ado.Disconnect();
@@ -12,7 +12,7 @@ TEST_F(AdoTest, FreshObjectIsNotConnectedAndDisconnectDoesNothing) {
   EXPECT_EQ(0, ado.GetLogCount());
 }
 
-TEST_F(AdoTest, RejectedConnectLeavesOneRecordAndTheLastGoodStrings) {
+TEST_P(AdoTest, RejectedConnectLeavesOneRecordAndTheLastGoodStrings) {
   ZELAdo ado;
   ASSERT_EQ(1, ado.Connect(ConnText().c_str()));
   // Unknown provider, malformed text, and a database file that is missing.
@@ -37,7 +37,7 @@ TEST_F(AdoTest, RejectedConnectLeavesOneRecordAndTheLastGoodStrings) {
   EXPECT_EQ(142, ado.GetLog(0).nLine);
 }
 
-TEST_F(AdoTest, StoredStringsAfterEachConnectForm) {
+TEST_P(AdoTest, StoredStringsAfterEachConnectForm) {
   ZELAdo ado;
   ASSERT_EQ(1, ado.Connect(ConnText().c_str(), L"someone", L"secret"));
   EXPECT_EQ(CString(L"someone"), ado.GetConnectionID());
@@ -64,7 +64,7 @@ TEST_F(AdoTest, StoredStringsAfterEachConnectForm) {
   EXPECT_EQ(1, ado.GetLogCount());
 }
 
-TEST_F(AdoTest, ReconnectCloneAndSharedHandles) {
+TEST_P(AdoTest, ReconnectCloneAndSharedHandles) {
   ZELAdo never;
   EXPECT_EQ(0, never.Reconnect());
   EXPECT_EQ(1, never.GetLogCount());
@@ -108,7 +108,7 @@ TEST_F(AdoTest, ReconnectCloneAndSharedHandles) {
   EXPECT_EQ(a.GetConnectionString(), copy.GetConnectionString());
 }
 
-TEST_F(AdoTest, StatementErrorsKeepTheConnectionAndALostConnectionDropsIt) {
+TEST_P(AdoTest, StatementErrorsKeepTheConnectionAndALostConnectionDropsIt) {
   ZELAdo ado;
   Prepare(ado, {L"CREATE TABLE t (n INTEGER)", L"INSERT INTO t VALUES (1)"});
   EXPECT_EQ(0, ado.OpenRecordset(L"SELEKT nonsense"));
@@ -132,7 +132,7 @@ TEST_F(AdoTest, StatementErrorsKeepTheConnectionAndALostConnectionDropsIt) {
   EXPECT_FALSE(ado.GetConnectionString().IsEmpty()) << "kept for Reconnect";
 }
 
-TEST_F(AdoTest, FileThatIsNotADatabase) {
+TEST_P(AdoTest, FileThatIsNotADatabase) {
   zeltest::WriteFileBytes(m_dir.file("junk.db"), std::string(4096, 'j'));
   ZELAdo ado;
   // The engine may notice at open or at the first statement; either way
@@ -144,7 +144,7 @@ TEST_F(AdoTest, FileThatIsNotADatabase) {
   EXPECT_EQ(0, ado.IsConnected());
 }
 
-TEST_F(AdoTest, MessageTextRule) {
+TEST_P(AdoTest, MessageTextRule) {
   EXPECT_EQ(CString(L"IDispatch error #5"), ZELAdo::GetComErrorMessage(static_cast<HRESULT>(0x80040205)));
   EXPECT_EQ(CString(L"IDispatch error #65023"), ZELAdo::GetComErrorMessage(static_cast<HRESULT>(0x8004FFFF)));
   EXPECT_EQ(CString(L"Unknown error 0x80040200"), ZELAdo::GetComErrorMessage(static_cast<HRESULT>(0x80040200)));
@@ -157,3 +157,4 @@ TEST_F(AdoTest, MessageTextRule) {
   EXPECT_NE(L'\r', text[text.GetLength() - 1]);
   EXPECT_EQ(-1, text.Find(L"Unknown error"));
 }
+ZEL_BOTH_ENGINES(AdoTest);

@@ -9,7 +9,7 @@ namespace {
 const CursorTypeEnum kCursors[] = {adOpenForwardOnly, adOpenKeyset, adOpenDynamic, adOpenStatic};
 }
 
-TEST_F(AdoTest, EmptyResultIsAtBothEnds) {
+TEST_P(AdoTest, EmptyResultIsAtBothEnds) {
   ZELAdo ado;
   Prepare(ado, {L"CREATE TABLE t (n INTEGER)"});
   for (CursorTypeEnum cursor : kCursors) {
@@ -27,7 +27,7 @@ TEST_F(AdoTest, EmptyResultIsAtBothEnds) {
   EXPECT_EQ(0, ado.GetLogCount()) << LastLog(ado);
 }
 
-TEST_F(AdoTest, WalkBothWaysOnAClientCursor) {
+TEST_P(AdoTest, WalkBothWaysOnAClientCursor) {
   ZELAdo ado;
   Prepare(ado, {L"CREATE TABLE t (n INTEGER)", L"INSERT INTO t VALUES (1)", L"INSERT INTO t VALUES (2)",
                 L"INSERT INTO t VALUES (3)"});
@@ -56,7 +56,7 @@ TEST_F(AdoTest, WalkBothWaysOnAClientCursor) {
   EXPECT_EQ(0, ado.GetLogCount()) << LastLog(ado);
 }
 
-TEST_F(AdoTest, ForwardOnlyCountAndMissingRecordset) {
+TEST_P(AdoTest, ForwardOnlyCountAndMissingRecordset) {
   ZELAdo ado;
   Prepare(ado, {L"CREATE TABLE t (n INTEGER)", L"INSERT INTO t VALUES (1)"});
   ASSERT_EQ(1, ado.OpenRecordset(L"SELECT n FROM t", adOpenForwardOnly, adLockReadOnly));
@@ -71,7 +71,7 @@ TEST_F(AdoTest, ForwardOnlyCountAndMissingRecordset) {
   EXPECT_EQ(1, ado.IsConnected());
 }
 
-TEST_F(AdoTest, AddUpdateDeleteSeenByASecondConnection) {
+TEST_P(AdoTest, AddUpdateDeleteSeenByASecondConnection) {
   ZELAdo ado;
   Prepare(ado, {L"CREATE TABLE \"my \"\"odd\"\" table\" (id INTEGER PRIMARY KEY, name TEXT, qty INTEGER)"});
   // A table name is given as it is; statements quote it as SQL does.
@@ -123,7 +123,7 @@ TEST_F(AdoTest, AddUpdateDeleteSeenByASecondConnection) {
   EXPECT_EQ(40, qty);
 }
 
-TEST_F(AdoTest, RefusedWritesAreReported) {
+TEST_P(AdoTest, RefusedWritesAreReported) {
   ZELAdo ado;
   Prepare(ado, {L"CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT NOT NULL)", L"INSERT INTO t VALUES (1, 'a')"});
   // A read-only recordset, and rows that come from no single table.
@@ -143,7 +143,7 @@ TEST_F(AdoTest, RefusedWritesAreReported) {
   EXPECT_EQ(1, ado.IsConnected());
 }
 
-TEST_F(AdoTest, ReadOnlyDatabaseFileRefusesWrites) {
+TEST_P(AdoTest, ReadOnlyDatabaseFileRefusesWrites) {
   {
     ZELAdo ado;
     Prepare(ado, {L"CREATE TABLE t (n INTEGER)"});

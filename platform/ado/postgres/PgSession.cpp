@@ -1,0 +1,341 @@
+#include "platform/ado/postgres/PgSession.h"
+
+#include "platform/ado/MemoryRows.h"
+#include "platform/oleaut/ComError.h"
+#include "platform/ado/postgres/PgTypes.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <unordered_map>
+
+namespace zelado {
+namespace pg {
+
+namespace {
+
+constexpr Oid kByteaOid = 17;
+constexpr size_t kMostPrepared = 256;
+
+}  // namespace
+
+std::unique_ptr<Session> OpenSession(const std::wstring& source, const std::wstring& catalog,
+                                     const std::wstring& user, const std::wstring& password) {
+  if (source.empty()) Raise(ErrorKind::BadConnectionText, L"the connection text names no Data Source (host[:port])");
+  return std::unique_ptr<Session>(new PgSession(OpenLink(source, catalog, user, password)));
+}
+
+void Bound::Bind(const std::vector<Value>& params) {
+  size_t n = params.size();
+  text.resize(n);
+  values.assign(n, nullptr);
+  lengths.assign(n, 0);
+  formats.assign(n, 0);
+  types.assign(n, 0);
+  for (size_t i = 0; i < n; ++i) {
+    const Value& v = params[i];
+    switch (v.kind) {
+      case Value::Null: continue;
+      case Value::Integer: text[i] = std::to_string(v.i); break;
+      case Value::Real: {
+        char buffer[40];
+        if (std::isnan(v.r))
+          text[i] = "NaN";
+        else if (std::isinf(v.r))
+          text[i] = v.r > 0 ? "Infinity" : "-Infinity";
+        else
+          text[i].assign(buffer, static_cast<size_t>(std::snprintf(buffer, sizeof buffer, "%.17g", v.r)));
+        break;
+      }
+      case Value::Text:
+        // The values are read where they lie while the statement is sent.
+        values[i] = v.bytes.c_str();
+        lengths[i] = static_cast<int>(v.bytes.size());
+        continue;
+      case Value::Blob:
+        values[i] = v.bytes.data();
+        lengths[i] = static_cast<int>(v.bytes.size());
+        formats[i] = 1;
+        types[i] = kByteaOid;
+        continue;
+    }
+    values[i] = text[i].c_str();
+    lengths[i] = static_cast<int>(text[i].size());
+  }
+}
+
+Capabilities PgSession::GetCapabilities() const {
+  Capabilities c;
+  c.storedProcedures = true;
+  c.outputParameters = true;
+  return c;
+}
+
+void PgSession::Idle() {
+  if (m_link->active) m_link->active->Buffer();
+}
+
+const std::string& PgSession::Prepared(const std::string& sql, const std::vector<Value>& params) {
+  std::string key = sql;
+  key += '\0';
+  for (const Value& v : params) key += v.kind == Value::Blob ? 'b' : 't';
+  auto it = m_prepared.find(key);
+  if (it != m_prepared.end()) return it->second;
+  if (m_prepared.size() >= kMostPrepared) {
+    Run(m_link->conn, "DEALLOCATE ALL");
+    m_prepared.clear();
+  }
+  m_bound.Bind(params);
+  std::string name = "zel_" + std::to_string(reinterpret_cast<uintptr_t>(this)) + "_" + std::to_string(m_prepared.size());
+  ResultPtr r(PQprepare(m_link->conn, name.c_str(), sql.c_str(), static_cast<int>(params.size()),
+                        m_bound.types.data()));
+  Check(m_link->conn, r.get(), PGRES_COMMAND_OK);
+  return m_prepared.emplace(std::move(key), std::move(name)).first->second;
+}
+
+std::unique_ptr<RowStream> PgSession::Execute(const std::wstring& text, const std::vector<Value>& params,
+                                              bool keyed) {
+  if (text != m_lastText) {
+    m_lastMarked = NumberMarkers(Utf8(text));
+    m_lastText = text;
+  }
+  const Marked& m = m_lastMarked;
+  if (m.markers != params.size())
+    Raise(ErrorKind::InvalidArgument, "the statement has " + std::to_string(m.markers) + " ? markers but " +
+                                          std::to_string(params.size()) + " values were given");
+  Idle();
+  PGconn* conn = m_link->conn;
+  std::string keyedSql;
+  KeyPtr key = keyed ? KeyFor(m.sql, params, keyedSql) : nullptr;
+  int sent;
+  if (params.empty() && !key) {
+    // Without values a text may hold several statements.
+    sent = PQsendQuery(conn, m.sql.c_str());
+  } else {
+    const std::string& name = Prepared(key ? keyedSql : m.sql, params);
+    m_bound.Bind(params);
+    sent = PQsendQueryPrepared(conn, name.c_str(), static_cast<int>(params.size()), m_bound.values.data(),
+                               m_bound.lengths.data(), m_bound.formats.data(), 0);
+  }
+  if (!sent) RaiseResult(conn, nullptr);
+  int64_t changed = -1;
+  std::unique_ptr<Rows> rows = Rows::Start(m_link, std::move(key), changed);
+  m_changes = changed;
+  return rows;
+}
+
+std::unique_ptr<RowStream> PgSession::SendOnce(const std::string& sql, const std::vector<Value>& params) {
+  Idle();
+  m_bound.Bind(params);
+  if (!PQsendQueryParams(m_link->conn, sql.c_str(), static_cast<int>(params.size()), m_bound.types.data(),
+                         m_bound.values.data(), m_bound.lengths.data(), m_bound.formats.data(), 0))
+    RaiseResult(m_link->conn, nullptr);
+  int64_t changed = -1;
+  return Rows::Start(m_link, nullptr, changed);
+}
+
+ResultPtr PgSession::RunOnce(const std::string& sql, const std::vector<Value>& params, ExecStatusType ok) {
+  Idle();
+  m_bound.Bind(params);
+  ResultPtr r(PQexecParams(m_link->conn, sql.c_str(), static_cast<int>(params.size()), m_bound.types.data(),
+                           m_bound.values.data(), m_bound.lengths.data(), m_bound.formats.data(), 0));
+  Check(m_link->conn, r.get(), ok);
+  return r;
+}
+
+KeyPtr PgSession::TableInfo(Oid table) {
+  auto known = m_tables.find(table);
+  if (known != m_tables.end()) return known->second;
+  std::vector<Value> oid = {Value::Int(table)};
+  ResultPtr name = RunOnce("SELECT quote_ident(n.nspname) || '.' || quote_ident(c.relname) FROM pg_class c "
+                           "JOIN pg_namespace n ON n.oid = c.relnamespace WHERE c.oid = $1::oid",
+                           oid, PGRES_TUPLES_OK);
+  ResultPtr pk = RunOnce("SELECT quote_ident(a.attname), a.atttypid IN (20, 21, 23) FROM pg_index i "
+                         "JOIN pg_attribute a ON a.attrelid = i.indrelid AND a.attnum = ANY(i.indkey) "
+                         "WHERE i.indrelid = $1::oid AND i.indisprimary "
+                         "ORDER BY array_position(i.indkey::int2[], a.attnum)",
+                         oid, PGRES_TUPLES_OK);
+  ResultPtr cols = RunOnce("SELECT attnum, attname FROM pg_attribute WHERE attrelid = $1::oid AND attnum > 0 "
+                           "AND NOT attisdropped", oid, PGRES_TUPLES_OK);
+  KeyPtr out;
+  if (PQntuples(name.get()) == 1 && PQntuples(pk.get()) > 0) {
+    auto t = std::make_shared<TableKey>();
+    t->table = PQgetvalue(name.get(), 0, 0);
+    for (int i = 0; i < PQntuples(pk.get()); ++i) t->columns.emplace_back(PQgetvalue(pk.get(), i, 0));
+    t->integer = t->columns.size() == 1 && PQgetvalue(pk.get(), 0, 1)[0] == 't';
+    for (int i = 0; i < PQntuples(cols.get()); ++i)
+      t->names[std::atoi(PQgetvalue(cols.get(), i, 0))] = PQgetvalue(cols.get(), i, 1);
+    out = t;
+    m_tablesByName[Wide(t->table)] = out;
+  }
+  m_tables[table] = out;
+  return out;
+}
+
+KeyPtr PgSession::KeyFor(const std::string& sql, const std::vector<Value>& params, std::string& keyed) {
+  size_t at = SelectListStart(sql);
+  if (at == std::string::npos) return nullptr;
+  const std::string& name = Prepared(sql, params);
+  ResultPtr d(PQdescribePrepared(m_link->conn, name.c_str()));
+  Check(m_link->conn, d.get(), PGRES_COMMAND_OK);
+  int n = PQnfields(d.get());
+  if (n == 0) return nullptr;
+  Oid table = PQftable(d.get(), 0);
+  for (int i = 0; i < n; ++i)
+    if (table == InvalidOid || PQftable(d.get(), i) != table || PQftablecol(d.get(), i) <= 0) return nullptr;
+  KeyPtr key = TableInfo(table);
+  if (!key) return nullptr;
+  std::string columns;
+  for (const std::string& c : key->columns) columns += " " + key->table + "." + c + ",";
+  keyed = sql.substr(0, at) + columns + sql.substr(at);
+  // A statement naming its table by another name cannot take the key so;
+  // trying it must not spoil an open transaction.
+  bool guard = PQtransactionStatus(m_link->conn) == PQTRANS_INTRANS;
+  if (guard) Run(m_link->conn, "SAVEPOINT zel_keyed");
+  try {
+    Prepared(keyed, params);
+  } catch (const _com_error&) {
+    if (PQstatus(m_link->conn) != CONNECTION_OK) throw;
+    if (guard) Run(m_link->conn, "ROLLBACK TO zel_keyed; RELEASE zel_keyed");
+    return nullptr;
+  }
+  if (guard) Run(m_link->conn, "RELEASE zel_keyed");
+  return key;
+}
+
+KeyPtr PgSession::TableNamed(const std::wstring& table) {
+  auto it = m_tablesByName.find(table);
+  if (it == m_tablesByName.end()) Raise(ErrorKind::ReadOnly, L"the table " + table + L" has no primary key to write rows by");
+  return it->second;
+}
+
+// "(k1, k2) = ($n, $n+1)" for the key columns.
+std::string PgSession::KeyMatch(const TableKey& t, size_t first) const {
+  std::string names, marks;
+  for (size_t i = 0; i < t.columns.size(); ++i) {
+    names += (i ? ", " : "") + t.columns[i];
+    marks += (i ? ", $" : "$") + std::to_string(first + i);
+  }
+  return "(" + names + ") = (" + marks + ")";
+}
+
+void PgSession::AddKeyValues(const TableKey& t, int64_t key, std::vector<Value>& params) const {
+  for (std::string& v : m_link->keys.ValuesOf(t, key)) params.push_back(Value::Str(std::move(v)));
+}
+
+void PgSession::Fetch(const std::wstring& table, const std::vector<Column>& columns, const int64_t* keys,
+                      size_t count, std::vector<Row>& rows) {
+  rows.assign(count, Row());
+  if (count == 0) return;
+  KeyPtr t = TableNamed(table);
+  std::string sql = "SELECT ";
+  for (const std::string& c : t->columns) sql += c + ", ";
+  for (const Column& c : columns) sql += QuoteIdent(Utf8(c.baseColumn)) + ", ";
+  sql.resize(sql.size() - 2);
+  sql += " FROM " + t->table + " WHERE ";
+  std::vector<Value> params;
+  std::unordered_map<int64_t, size_t> where;
+  for (size_t i = 0; i < count; ++i) {
+    sql += (i ? " OR " : "") + KeyMatch(*t, params.size() + 1);
+    AddKeyValues(*t, keys[i], params);
+    where[keys[i]] = i;
+  }
+  ResultPtr r = RunOnce(sql, params, PGRES_TUPLES_OK);
+  int first = static_cast<int>(t->columns.size());
+  for (int i = 0; i < PQntuples(r.get()); ++i) {
+    std::vector<std::string> k;
+    for (int c = 0; c < first; ++c) k.emplace_back(PQgetvalue(r.get(), i, c));
+    auto at = where.find(m_link->keys.KeyOf(*t, std::move(k)));
+    if (at != where.end()) ReadRow(r.get(), i, first, rows[at->second]);
+  }
+}
+
+int64_t PgSession::InsertRow(const std::wstring& table, const std::vector<std::wstring>& columns,
+                             const Row& values) {
+  KeyPtr t = TableNamed(table);
+  std::string sql = "INSERT INTO " + t->table;
+  if (columns.empty()) {
+    sql += " DEFAULT VALUES";
+  } else {
+    std::string names, marks;
+    for (size_t i = 0; i < columns.size(); ++i) {
+      names += (i ? ", " : "") + QuoteIdent(Utf8(columns[i]));
+      marks += (i ? ", $" : "$") + std::to_string(i + 1);
+    }
+    sql += " (" + names + ") VALUES (" + marks + ")";
+  }
+  sql += " RETURNING ";
+  for (size_t i = 0; i < t->columns.size(); ++i) sql += (i ? ", " : "") + t->columns[i];
+  ResultPtr r = RunOnce(sql, values, PGRES_TUPLES_OK);
+  std::vector<std::string> k;
+  for (size_t c = 0; c < t->columns.size(); ++c) k.emplace_back(PQgetvalue(r.get(), 0, static_cast<int>(c)));
+  m_changes = 1;
+  return m_link->keys.KeyOf(*t, std::move(k));
+}
+
+void PgSession::UpdateRow(const std::wstring& table, int64_t key, const std::vector<std::wstring>& columns,
+                          const Row& values) {
+  if (columns.empty()) return;
+  KeyPtr t = TableNamed(table);
+  std::string sql = "UPDATE " + t->table + " SET ";
+  for (size_t i = 0; i < columns.size(); ++i)
+    sql += (i ? ", " : "") + QuoteIdent(Utf8(columns[i])) + " = $" + std::to_string(i + 1);
+  std::vector<Value> params(values);
+  sql += " WHERE " + KeyMatch(*t, params.size() + 1);
+  AddKeyValues(*t, key, params);
+  ResultPtr r = RunOnce(sql, params, PGRES_COMMAND_OK);
+  m_changes = std::strtoll(PQcmdTuples(r.get()), nullptr, 10);
+  if (m_changes == 0) Raise(ErrorKind::NoCurrentRecord, L"the row to update is no longer in the table");
+}
+
+void PgSession::DeleteRow(const std::wstring& table, int64_t key) {
+  KeyPtr t = TableNamed(table);
+  std::vector<Value> params;
+  AddKeyValues(*t, key, params);
+  ResultPtr r = RunOnce("DELETE FROM " + t->table + " WHERE " + KeyMatch(*t, 1), params, PGRES_COMMAND_OK);
+  m_changes = std::strtoll(PQcmdTuples(r.get()), nullptr, 10);
+  if (m_changes == 0) Raise(ErrorKind::NoCurrentRecord, L"the row to delete is no longer in the table");
+}
+
+void PgSession::Transaction(const std::string& sql) {
+  Idle();
+  Run(m_link->conn, sql);
+}
+
+// Nested levels are savepoints inside the one transaction of the server.
+void PgSession::BeginTransaction() {
+  Transaction(m_link->level == 0 ? "BEGIN" : "SAVEPOINT zel_level_" + std::to_string(m_link->level));
+  ++m_link->level;
+}
+
+void PgSession::CommitTransaction() {
+  if (m_link->level == 0) Raise(ErrorKind::IllegalOperation, L"no transaction is active");
+  if (m_link->level > 1) {
+    Transaction("RELEASE zel_level_" + std::to_string(m_link->level - 1));
+    --m_link->level;
+    return;
+  }
+  // Whatever the server answers, the transaction is over: a refused commit
+  // (a deferred constraint) rolls it back.
+  m_link->level = 0;
+  Idle();
+  ResultPtr r(PQexec(m_link->conn, "COMMIT"));
+  Check(m_link->conn, r.get(), PGRES_COMMAND_OK);
+  if (std::string(PQcmdStatus(r.get())) == "ROLLBACK")
+    Raise(ErrorKind::IllegalOperation, L"the transaction had failed, so the server rolled it back instead of committing it");
+}
+
+void PgSession::RollbackTransaction() {
+  if (m_link->level == 0) Raise(ErrorKind::IllegalOperation, L"no transaction is active");
+  std::string name = "zel_level_" + std::to_string(m_link->level - 1);
+  if (m_link->level == 1) {
+    m_link->level = 0;
+    Transaction("ROLLBACK");
+    return;
+  }
+  Transaction("ROLLBACK TO " + name + "; RELEASE " + name);
+  --m_link->level;
+}
+
+}  // namespace pg
+}  // namespace zelado
