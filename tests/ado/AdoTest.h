@@ -27,6 +27,8 @@ protected:
   virtual bool Pg() const { return false; }
   // The long binary type of the engine's SQL.
   const wchar_t* BlobType() const { return Pg() ? L"BYTEA" : L"BLOB"; }
+  // An integer key the engine fills in itself.
+  const wchar_t* AutoKey() const { return Pg() ? L"SERIAL PRIMARY KEY" : L"INTEGER PRIMARY KEY"; }
 
   // The connection text of a database: a file in the scratch folder, or a
   // server database standing for that file name.

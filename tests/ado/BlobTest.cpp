@@ -54,7 +54,7 @@ TEST_P(AdoBlobTest, EmptyValues) {
   // A null field and a field of 0 bytes both give an empty file.
   ASSERT_EQ(1, m_ado.BlobToFile(L"data", m_dir.wfile("null.bin").c_str())) << LastLog(m_ado);
   EXPECT_EQ("", zeltest::ReadFileBytes(m_dir.file("null.bin")));
-  ASSERT_EQ(1, m_ado.ExecuteSQL(L"UPDATE b SET data = x'' WHERE id = 1"));
+  ASSERT_EQ(1, m_ado.ExecuteSQL(Pg() ? L"UPDATE b SET data = ''::bytea WHERE id = 1" : L"UPDATE b SET data = x'' WHERE id = 1"));
   OpenRow();
   ASSERT_EQ(1, m_ado.BlobToFile(_variant_t(L"data"), m_dir.wfile("empty.bin").c_str()));
   EXPECT_EQ("", zeltest::ReadFileBytes(m_dir.file("empty.bin")));
@@ -108,7 +108,8 @@ TEST_P(AdoBlobTest, FileErrorsCarryTheirCause) {
 }
 
 TEST_P(AdoBlobTest, LongTextFieldIsWrittenAsUtf8) {
-  ASSERT_EQ(1, m_ado.ExecuteSQL(L"UPDATE b SET note = 'caf\u00e9 ' || hex(zeroblob(700)) WHERE id = 1"));
+  std::wstring sql = L"UPDATE b SET note = 'caf\u00e9 " + std::wstring(1400, L'0') + L"' WHERE id = 1";
+  ASSERT_EQ(1, m_ado.ExecuteSQL(sql.c_str()));
   OpenRow();
   _variant_t v;
   // Only a field the engine marks as long data qualifies; when this one is
