@@ -108,6 +108,8 @@ int ZELAdo::BlobToFile(_variant_t vKey, const wchar_t* pszPath) {
       LogFileError(*this, 2, ex, L"ZELAdo::BlobToFile", 1260);
       return;
     }
+    // The whole field every time: an earlier call on this record read it to its end.
+    pField->ZelRestartChunks();
     long nSize = pField->GetActualSize();
     long nDone = 0;
     nResult = Transfer(*this, file, 2, L"ZELAdo::BlobToFile", 1260, [&] {

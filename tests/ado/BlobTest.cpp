@@ -50,6 +50,14 @@ TEST_P(AdoBlobTest, RoundTripsAcrossChunkBoundaries) {
   EXPECT_EQ(0, m_ado.GetLogCount()) << LastLog(m_ado);
 }
 
+TEST_P(AdoBlobTest, EveryFormWritesTheWholeFieldAgain) {
+  Store(Pattern(2500));
+  ASSERT_EQ(1, m_ado.BlobToFile(1L, m_dir.wfile("pos.bin").c_str()));
+  ASSERT_EQ(1, m_ado.BlobToFile(L"data", m_dir.wfile("name.bin").c_str()));
+  ASSERT_EQ(1, m_ado.BlobToFile(_variant_t(L"data"), m_dir.wfile("key.bin").c_str()));
+  for (const char* f : {"pos.bin", "name.bin", "key.bin"}) EXPECT_EQ(Pattern(2500), zeltest::ReadFileBytes(m_dir.file(f))) << f;
+}
+
 TEST_P(AdoBlobTest, EmptyValues) {
   // A null field and a field of 0 bytes both give an empty file.
   ASSERT_EQ(1, m_ado.BlobToFile(L"data", m_dir.wfile("null.bin").c_str())) << LastLog(m_ado);
