@@ -82,6 +82,11 @@ protected:
 
 class SqliteAdoTest : public AdoBase {};
 
+class PgAdoTest : public AdoBase {
+protected:
+  bool Pg() const override { return true; }
+};
+
 #define ZEL_BOTH_ENGINES(suite)                                                                        \
   INSTANTIATE_TEST_SUITE_P(Engines, suite, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),        \
                            [](const ::testing::TestParamInfo<Engine>& i) {                               \

@@ -94,29 +94,6 @@ void DescribeType(Oid type, int modifier, Column& c) {
   }
 }
 
-bool FitsDecimal(const char* text, size_t length) {
-  static const char kMax[] = "79228162514264337593543950335";  // 2^96 - 1
-  size_t i = 0;
-  if (i < length && (text[i] == '-' || text[i] == '+')) ++i;
-  std::string digits;
-  size_t scale = 0;
-  bool point = false;
-  for (; i < length; ++i) {
-    char c = text[i];
-    if (c == '.' && !point) {
-      point = true;
-    } else if (c >= '0' && c <= '9') {
-      if (point) ++scale;
-      if (!digits.empty() || c != '0') digits += c;
-    } else {
-      return false;  // NaN, Infinity, an exponent: not a DECIMAL
-    }
-  }
-  if (scale > 28) return false;
-  size_t n = std::strlen(kMax);
-  return digits.size() < n || (digits.size() == n && digits <= kMax);
-}
-
 void ReadValue(Oid type, const char* text, size_t length, Value& out) {
   switch (type) {
     case kInt2: case kInt4: case kInt8: case kOid:
@@ -135,11 +112,6 @@ void ReadValue(Oid type, const char* text, size_t length, Value& out) {
       out.kind = Value::Blob;
       ReadBytes(text, length, out.bytes);
       return;
-    case kNumeric:
-      if (!FitsDecimal(text, length))
-        Raise(ErrorKind::ValueRefused, "the number " + std::string(text, length > 60 ? 60 : length) +
-                                           " does not fit a DECIMAL (28 digits) and is not rounded");
-      break;
     case kTimestamptz: case kTimetz:
       length = WithoutZone(text, length);
       break;

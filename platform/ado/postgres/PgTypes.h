@@ -21,15 +21,12 @@ namespace pg {
 void DescribeType(Oid type, int modifier, Column& column);
 
 // The value of a non-null field in text form, read into `out` (whose text
-// room is reused). Raises ValueRefused for a number DECIMAL cannot hold.
+// room is reused). Numbers stay exact text until a caller reads them.
 void ReadValue(Oid type, const char* text, size_t length, Value& out);
 
 // Fields `first`.. of a result's row `tuple` into `row` (sized to them).
 void ReadRow(const PGresult* result, int tuple, int first, Row& row);
 
-// Whether a numeric text fits DECIMAL exactly (at most 28 places after the
-// point and a 96-bit whole number without it).
-bool FitsDecimal(const char* text, size_t length);
 
 }  // namespace pg
 }  // namespace zelado
