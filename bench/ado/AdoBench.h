@@ -53,10 +53,11 @@ inline void MustConnect(ZELAdo& ado, const std::string& path) {
 }
 
 // The closing lines every benchmark ends with.
-inline void Report(const char* name, const char* unit, const Result& ours, const Result& peer) {
+inline void Report(const char* name, const char* unit, const Result& ours, const Result& peer,
+                   const char* peerName = "sqlite3 C API") {
   auto digits = [](double v) { return v >= 100 ? 0 : 2; };
-  std::printf("%s: ours %.*f %s, peer %.*f %s (sqlite3 C API), ratio %.3f\n", name, digits(ours.value), ours.value, unit,
-              digits(peer.value), peer.value, unit, peer.value > 0 ? ours.value / peer.value : 0.0);
+  std::printf("%s: ours %.*f %s, peer %.*f %s (%s), ratio %.3f\n", name, digits(ours.value), ours.value, unit,
+              digits(peer.value), peer.value, unit, peerName, peer.value > 0 ? ours.value / peer.value : 0.0);
   std::printf("%s memory: ours %.1f MB, peer %.1f MB\n", name, ours.peakMB, peer.peakMB);
   std::fflush(stdout);
 }

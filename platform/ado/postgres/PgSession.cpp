@@ -25,15 +25,15 @@ std::unique_ptr<Session> OpenSession(const std::wstring& source, const std::wstr
   return std::unique_ptr<Session>(new PgSession(OpenLink(source, catalog, user, password)));
 }
 
-void Bound::Bind(const std::vector<Value>& params) {
-  size_t n = params.size();
+void Bound::Bind(const std::vector<Value>& params, const std::vector<Value>& more) {
+  size_t n = params.size() + more.size();
   text.resize(n);
   values.assign(n, nullptr);
   lengths.assign(n, 0);
   formats.assign(n, 0);
   types.assign(n, 0);
   for (size_t i = 0; i < n; ++i) {
-    const Value& v = params[i];
+    const Value& v = i < params.size() ? params[i] : more[i - params.size()];
     switch (v.kind) {
       case Value::Null: continue;
       case Value::Integer: text[i] = std::to_string(v.i); break;
@@ -134,10 +134,11 @@ std::unique_ptr<RowStream> PgSession::SendOnce(const std::string& sql, const std
   return Rows::Start(m_link, nullptr, changed);
 }
 
-ResultPtr PgSession::RunOnce(const std::string& sql, const std::vector<Value>& params, ExecStatusType ok) {
+ResultPtr PgSession::RunOnce(const std::string& sql, const std::vector<Value>& params, ExecStatusType ok,
+                             const std::vector<Value>& more) {
   Idle();
-  m_bound.Bind(params);
-  ResultPtr r(PQexecParams(m_link->conn, sql.c_str(), static_cast<int>(params.size()), m_bound.types.data(),
+  m_bound.Bind(params, more);
+  ResultPtr r(PQexecParams(m_link->conn, sql.c_str(), static_cast<int>(m_bound.values.size()), m_bound.types.data(),
                            m_bound.values.data(), m_bound.lengths.data(), m_bound.formats.data(), 0));
   Check(m_link->conn, r.get(), ok);
   return r;
@@ -280,10 +281,10 @@ void PgSession::UpdateRow(const std::wstring& table, int64_t key, const std::vec
   std::string sql = "UPDATE " + t->table + " SET ";
   for (size_t i = 0; i < columns.size(); ++i)
     sql += (i ? ", " : "") + QuoteIdent(Utf8(columns[i])) + " = $" + std::to_string(i + 1);
-  std::vector<Value> params(values);
-  sql += " WHERE " + KeyMatch(*t, params.size() + 1);
-  AddKeyValues(*t, key, params);
-  ResultPtr r = RunOnce(sql, params, PGRES_COMMAND_OK);
+  std::vector<Value> keyValues;
+  sql += " WHERE " + KeyMatch(*t, values.size() + 1);
+  AddKeyValues(*t, key, keyValues);
+  ResultPtr r = RunOnce(sql, values, PGRES_COMMAND_OK, keyValues);
   m_changes = std::strtoll(PQcmdTuples(r.get()), nullptr, 10);
   if (m_changes == 0) Raise(ErrorKind::NoCurrentRecord, L"the row to update is no longer in the table");
 }

@@ -19,7 +19,8 @@ struct Bound {
   std::vector<const char*> values;
   std::vector<int> lengths, formats;
   std::vector<Oid> types;
-  void Bind(const std::vector<Value>& params);
+  // `more` (the key values of a row) follows `params`; neither is copied.
+  void Bind(const std::vector<Value>& params, const std::vector<Value>& more = {});
 };
 
 class PgSession : public Session {
@@ -54,7 +55,8 @@ private:
   // Sends a statement with values without preparing it, and starts its rows.
   std::unique_ptr<RowStream> SendOnce(const std::string& sql, const std::vector<Value>& params);
   // Runs a statement with values to its end and answers its result.
-  ResultPtr RunOnce(const std::string& sql, const std::vector<Value>& params, ExecStatusType ok);
+  ResultPtr RunOnce(const std::string& sql, const std::vector<Value>& params, ExecStatusType ok,
+                    const std::vector<Value>& more = {});
   // The key of the one table all columns of the statement read, with the
   // statement reading the key first; none when there is no such table.
   KeyPtr KeyFor(const std::string& sql, const std::vector<Value>& params, std::string& keyed);
