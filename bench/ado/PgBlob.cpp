@@ -13,27 +13,11 @@ namespace {
 size_t kBytes = 100u * 1024 * 1024;
 double kMB = 100.0;
 
-void MakeSource(const std::string& path) {
-  std::vector<char> block(1 << 20);
-  for (size_t i = 0; i < block.size(); i++) block[i] = static_cast<char>(i * 31 + (i >> 11));
-  std::ofstream out(path, std::ios::binary);
-  for (size_t done = 0; done < kBytes; done += block.size()) out.write(block.data(), static_cast<std::streamsize>(block.size()));
-}
-
 void Ours(const zeltest::PgCluster& pg, const std::string& dir, adobench::Result& r) {
   CoInitialize(NULL);
   ZELAdo ado;
   pgbench::MustConnect(ado, pg);
-  ado.ExecuteSQL(L"CREATE TABLE ours (id integer PRIMARY KEY, data bytea)");
-  ado.ExecuteSQL(L"INSERT INTO ours (id) VALUES (1)");
-  std::wstring in = CString((dir + "/source.bin").c_str()).str(), out = CString((dir + "/ours.out").c_str()).str();
-  double start = adobench::Seconds();
-  if (!ado.OpenRecordset(L"SELECT id, data FROM ours", adOpenKeyset, adLockOptimistic)) std::exit(1);
-  if (!ado.FileToBlob(L"data", in.c_str()) || !ado.Update()) std::exit(1);
-  if (!ado.OpenRecordset(L"SELECT id, data FROM ours", adOpenForwardOnly, adLockReadOnly)) std::exit(1);
-  if (!ado.BlobToFile(L"data", out.c_str())) std::exit(1);
-  r.value = 2 * kMB / (adobench::Seconds() - start);
-  r.check = static_cast<double>(std::filesystem::file_size(dir + "/ours.out"));
+  adobench::BlobSide(ado, L"CREATE TABLE b (id integer PRIMARY KEY, data bytea)", dir, kMB, r);
 }
 
 void Peer(const zeltest::PgCluster& pg, const std::string& dir, adobench::Result& r) {
@@ -69,7 +53,7 @@ int main(int argc, char** argv) {
   }
   zeltest::PgCluster pg;
   std::string dir = adobench::ScratchDir();
-  MakeSource(dir + "/source.bin");
+  adobench::MakeSource(dir + "/source.bin", kBytes);
   adobench::Result ours = adobench::InChild([&](adobench::Result& r) { Ours(pg, dir, r); });
   adobench::Result peer = adobench::InChild([&](adobench::Result& r) { Peer(pg, dir, r); });
   std::filesystem::remove_all(dir);

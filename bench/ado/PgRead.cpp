@@ -13,21 +13,7 @@ void Ours(const zeltest::PgCluster& pg, adobench::Result& r) {
   CoInitialize(NULL);
   ZELAdo ado;
   pgbench::MustConnect(ado, pg);
-  double start = adobench::Seconds();
-  if (!ado.OpenRecordset(CString(kSelect), adOpenForwardOnly, adLockReadOnly)) std::exit(1);
-  long rows = 0;
-  double check = 0;
-  _variant_t v;
-  for (; !ado.IsEOF(); ado.MoveNext(), rows++) {
-    for (long i = 0; i < 5; i++) {
-      ado.GetFieldValueByIndex(i, v);
-      if (v.vt == VT_BSTR) check += SysStringLen(v.bstrVal);
-      else if (v.vt == VT_R8) check += v.dblVal;
-      else if (v.vt == VT_I4) check += v.lVal;
-    }
-  }
-  r.value = rows / (adobench::Seconds() - start);
-  r.check = check;
+  adobench::ReadSide(ado, adOpenForwardOnly, r);
 }
 
 void Peer(const zeltest::PgCluster& pg, adobench::Result& r) {

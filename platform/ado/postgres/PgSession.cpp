@@ -1,6 +1,5 @@
 #include "platform/ado/postgres/PgSession.h"
 
-#include "platform/ado/MemoryRows.h"
 #include "platform/oleaut/ComError.h"
 #include "platform/ado/postgres/PgTypes.h"
 
@@ -176,6 +175,23 @@ KeyPtr PgSession::TableInfo(Oid table) {
 KeyPtr PgSession::KeyFor(const std::string& sql, const std::vector<Value>& params, std::string& keyed) {
   size_t at = SelectListStart(sql);
   if (at == std::string::npos) return nullptr;
+  // Looking for a key must not spoil an open transaction when the text
+  // cannot be prepared (several statements) or cannot take the key
+  // columns (its table named by another name): the text then runs as it is.
+  bool guard = PQtransactionStatus(m_link->conn) == PQTRANS_INTRANS;
+  if (guard) Run(m_link->conn, "SAVEPOINT zel_keyed");
+  KeyPtr key;
+  try {
+    key = KeyedText(sql, at, params, keyed);
+  } catch (const _com_error&) {
+    if (PQstatus(m_link->conn) != CONNECTION_OK) throw;
+    key = nullptr;
+  }
+  if (guard) Run(m_link->conn, key ? "RELEASE zel_keyed" : "ROLLBACK TO zel_keyed; RELEASE zel_keyed");
+  return key;
+}
+
+KeyPtr PgSession::KeyedText(const std::string& sql, size_t at, const std::vector<Value>& params, std::string& keyed) {
   const std::string& name = Prepared(sql, params);
   ResultPtr d(PQdescribePrepared(m_link->conn, name.c_str()));
   Check(m_link->conn, d.get(), PGRES_COMMAND_OK);
@@ -189,18 +205,7 @@ KeyPtr PgSession::KeyFor(const std::string& sql, const std::vector<Value>& param
   std::string columns;
   for (const std::string& c : key->columns) columns += " " + key->table + "." + c + ",";
   keyed = sql.substr(0, at) + columns + sql.substr(at);
-  // A statement naming its table by another name cannot take the key so;
-  // trying it must not spoil an open transaction.
-  bool guard = PQtransactionStatus(m_link->conn) == PQTRANS_INTRANS;
-  if (guard) Run(m_link->conn, "SAVEPOINT zel_keyed");
-  try {
-    Prepared(keyed, params);
-  } catch (const _com_error&) {
-    if (PQstatus(m_link->conn) != CONNECTION_OK) throw;
-    if (guard) Run(m_link->conn, "ROLLBACK TO zel_keyed; RELEASE zel_keyed");
-    return nullptr;
-  }
-  if (guard) Run(m_link->conn, "RELEASE zel_keyed");
+  Prepared(keyed, params);
   return key;
 }
 

@@ -60,6 +60,7 @@ private:
   // The key of the one table all columns of the statement read, with the
   // statement reading the key first; none when there is no such table.
   KeyPtr KeyFor(const std::string& sql, const std::vector<Value>& params, std::string& keyed);
+  KeyPtr KeyedText(const std::string& sql, size_t at, const std::vector<Value>& params, std::string& keyed);
   KeyPtr TableInfo(Oid table);
   KeyPtr TableNamed(const std::wstring& table);
   std::string KeyMatch(const TableKey& t, size_t first) const;
