@@ -225,7 +225,8 @@ TEST_F(PgAdoTest, RestartedServerDropsTheConnectionUntilReconnect) {
 
 TEST_F(PgAdoTest, RefusedConnectionsLogOnceEach) {
   zeltest::PgCluster& pg = zeltest::SharedPgCluster();
-  std::wstring address(pg.Address().begin(), pg.Address().end());
+  const std::string host = pg.Address();
+  std::wstring address(host.begin(), host.end());
   const std::wstring texts[] = {
       L"Provider=PostgreSQL;Data Source=" + address + L";Initial Catalog=postgres;User ID=postgres;Password=wrong",
       L"Provider=PostgreSQL;Data Source=" + address + L";Initial Catalog=no_such_db;User ID=postgres;Password=zel-secret",
