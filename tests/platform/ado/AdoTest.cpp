@@ -66,4 +66,27 @@ void AdoTest::TearDown() {
   CoUninitialize();
 }
 
+std::vector<std::wstring> Walk(const _RecordsetPtr& rs) {
+  std::vector<std::wstring> out;
+  long n = rs->GetFields()->GetCount();
+  for (; !rs->GetadoEOF(); rs->MoveNext())
+    for (long i = 0; i < n; ++i) out.push_back(Str(rs->GetCollect(_variant_t(i))));
+  return out;
+}
+
+void WalkChangedKeyset(const _RecordsetPtr& rs, long changed, long& rows, long& holes) {
+  rows = holes = 0;
+  for (; !rs->GetadoEOF(); rs->MoveNext(), ++rows) {
+    if (CodeOf([&] { rs->GetCollect(_variant_t(0L)); }) == adErrNoCurrentRecord) {
+      ++holes;
+      continue;
+    }
+    long id = Long(rs->GetCollect(_variant_t(0L)));
+    EXPECT_EQ(0, id % 2) << "a row added after the keys were read";
+    if (id == changed) {
+      EXPECT_EQ(L"changed", Str(rs->GetCollect(_variant_t(1L))));
+    }
+  }
+}
+
 }  // namespace adotest
