@@ -74,6 +74,16 @@ std::vector<std::wstring> Walk(const _RecordsetPtr& rs) {
   return out;
 }
 
+void ExpectKeysetLikeStatic(const _ConnectionPtr& c, const wchar_t* sql) {
+  SCOPED_TRACE(std::wstring(sql));
+  _RecordsetPtr keyset = Open(c, sql, adOpenKeyset);
+  EXPECT_EQ(adOpenKeyset, keyset->GetCursorType());
+  std::vector<std::wstring> got = Walk(keyset);
+  std::vector<std::wstring> want = Walk(Open(c, sql, adOpenStatic));
+  ASSERT_FALSE(want.empty());
+  EXPECT_EQ(want, got);
+}
+
 void WalkChangedKeyset(const _RecordsetPtr& rs, long changed, long& rows, long& holes) {
   rows = holes = 0;
   for (; !rs->GetadoEOF(); rs->MoveNext(), ++rows) {

@@ -27,6 +27,9 @@ _RecordsetPtr Open(const _ConnectionPtr& c, const wchar_t* sql, CursorTypeEnum c
 long Long(const _variant_t& v);
 // Every value of every row, in cursor order.
 std::vector<std::wstring> Walk(const _RecordsetPtr& rs);
+// A keyset of the statement reads the same rows, in the same order, as a
+// static cursor does.
+void ExpectKeysetLikeStatic(const _ConnectionPtr& c, const wchar_t* sql);
 // Walks a keyset of (id, name) rows after another connection deleted two of
 // them, renamed the one with id `changed` to "changed" and added rows with
 // odd ids: counts the rows and those read as deleted, and checks the rest.

@@ -3,8 +3,6 @@
 // order or by lookup, and the rows must be the same, in the same order.
 #include "AdoTest.h"
 
-#include <vector>
-
 using namespace adotest;
 
 namespace {
@@ -45,15 +43,7 @@ TEST_F(Keysets, SameRowsInSameOrderAsAStaticCursor) {
       L"SELECT name FROM t GROUP BY n",
       L"/* leading */ SELECT ALL name -- the name\n FROM t WHERE name LIKE 'r1%'",
   };
-  for (const wchar_t* sql : statements) {
-    SCOPED_TRACE(std::wstring(sql));
-    _RecordsetPtr keyset = Open(m_conn, sql, adOpenKeyset);
-    EXPECT_EQ(adOpenKeyset, keyset->GetCursorType());
-    std::vector<std::wstring> got = Walk(keyset);
-    std::vector<std::wstring> want = Walk(Open(m_conn, sql, adOpenStatic));
-    ASSERT_FALSE(want.empty());
-    EXPECT_EQ(want, got);
-  }
+  for (const wchar_t* sql : statements) ExpectKeysetLikeStatic(m_conn, sql);
 }
 
 TEST_F(Keysets, RisingBlocksSeeOtherConnectionsChanges) {
