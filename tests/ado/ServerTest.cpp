@@ -241,3 +241,35 @@ TEST_F(PgAdoTest, RefusedConnectionsLogOnceEach) {
     EXPECT_EQ(0, ado.IsConnected());
   }
 }
+
+TEST_F(PgAdoTest, ServerErrorsMapToTheirCodesAndKeepTheConnection) {
+  ZELAdo ado, other;
+  Prepare(ado, {L"CREATE TABLE t (n integer PRIMARY KEY)", L"INSERT INTO t VALUES (1)"});
+  ASSERT_EQ(1, other.Connect(ConnText().c_str()));
+  struct Case {
+    const wchar_t* sql;
+    HRESULT code;
+  } cases[] = {
+      {L"SELEC 1", static_cast<HRESULT>(0x80040E14)},
+      {L"SELECT * FROM no_such_table", static_cast<HRESULT>(0x80040E37)},
+      {L"INSERT INTO t VALUES (1)", static_cast<HRESULT>(0x80040E2F)},
+      {L"SELECT 1 / 0", static_cast<HRESULT>(0x80040E21)},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(0, ado.ExecuteSQL(c.sql));
+    ExpectOneReport(ado, L"ZELAdo::ExecuteSQL", 581, c.code);
+    EXPECT_EQ(1, ado.IsConnected());
+  }
+  // A row another connection holds, past the lock wait.
+  ASSERT_EQ(1, other.BeginTrans());
+  ASSERT_EQ(1, other.ExecuteSQL(L"UPDATE t SET n = 1 WHERE n = 1"));
+  ASSERT_EQ(1, ado.ExecuteSQL(L"SET lock_timeout = '200ms'"));
+  EXPECT_EQ(0, ado.ExecuteSQL(L"UPDATE t SET n = 2 WHERE n = 1"));
+  ExpectOneReport(ado, L"ZELAdo::ExecuteSQL", 581, static_cast<HRESULT>(0x80040E31));
+  ASSERT_EQ(1, other.Rollback());
+  // A read-only transaction refuses writes.
+  ASSERT_EQ(1, ado.ExecuteSQL(L"SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"));
+  EXPECT_EQ(0, ado.ExecuteSQL(L"INSERT INTO t VALUES (3)"));
+  ExpectOneReport(ado, L"ZELAdo::ExecuteSQL", 581, static_cast<HRESULT>(0x80040E09));
+  EXPECT_EQ(1, ado.IsConnected());
+}
