@@ -93,7 +93,9 @@ std::unique_ptr<PgCluster> PgCluster::StandbyOf(const PgCluster& primary) {
 }
 
 void PgCluster::MakeFolder() {
-  std::string tmpl = (std::filesystem::temp_directory_path() / "zelpg-XXXXXX").string();
+  // /tmp itself: the server's user must reach the folder, and the socket's
+  // path must stay short, whatever TMPDIR says.
+  std::string tmpl = "/tmp/zelpg-XXXXXX";
   if (!mkdtemp(&tmpl[0])) throw std::runtime_error("mkdtemp failed");
   m_dir = tmpl;
   if (geteuid() == 0) {
