@@ -260,6 +260,12 @@ TEST_F(PgAdoTest, ServerErrorsMapToTheirCodesAndKeepTheConnection) {
     ExpectOneReport(ado, L"ZELAdo::ExecuteSQL", 581, c.code);
     EXPECT_EQ(1, ado.IsConnected());
   }
+  // COPY with the client is refused without holding the connection.
+  for (const wchar_t* copy : {L"COPY t FROM STDIN", L"COPY t TO STDOUT"}) {
+    EXPECT_EQ(0, ado.ExecuteSQL(copy));
+    ExpectOneReport(ado, L"ZELAdo::ExecuteSQL", 581, static_cast<HRESULT>(0x800A0CB3));
+  }
+  ASSERT_EQ(1, ado.ExecuteSQL(L"INSERT INTO t VALUES (2)")) << LastLog(ado);
   // A row another connection holds, past the lock wait.
   ASSERT_EQ(1, other.BeginTrans());
   ASSERT_EQ(1, other.ExecuteSQL(L"UPDATE t SET n = 1 WHERE n = 1"));

@@ -7,6 +7,25 @@
 namespace zelado {
 namespace pg {
 
+namespace {
+
+// A COPY to or from the client would hold the connection in its own mode
+// (and the reader in a loop): it is ended at once, as a failed statement.
+bool EndCopy(PGconn* conn, ExecStatusType s) {
+  if (s == PGRES_COPY_IN || s == PGRES_COPY_BOTH) {
+    PQputCopyEnd(conn, "COPY with the client is not available through this interface");
+    return true;
+  }
+  if (s == PGRES_COPY_OUT) {
+    char* buffer = nullptr;
+    while (PQgetCopyData(conn, &buffer, 0) > 0) PQfreemem(buffer);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 std::unique_ptr<Rows> Rows::Start(LinkPtr link, KeyPtr key, int64_t& changed) {
   std::unique_ptr<Rows> rows(new Rows(link, std::move(key)));
   PGconn* conn = link->conn;
@@ -30,6 +49,10 @@ std::unique_ptr<Rows> Rows::Start(LinkPtr link, KeyPtr key, int64_t& changed) {
       continue;
     }
     if (s == PGRES_EMPTY_QUERY) continue;
+    if (EndCopy(conn, s)) {
+      rows->Finish();
+      Raise(ErrorKind::NotAvailable, L"COPY with the client is not available through this interface");
+    }
     rows->Finish();
     RaiseResult(conn, r.get());
   }
@@ -73,12 +96,13 @@ void Rows::Describe(const PGresult* r) {
   if (m_key) m_table = Wide(m_key->table);
 }
 
-void Rows::Finish() {
+void Rows::Finish(ResultPtr last) {
   if (!m_wire) return;
   m_wire = false;
   if (m_link->active == this) m_link->active = nullptr;
-  while (ResultPtr r = ResultPtr(PQgetResult(m_link->conn))) {
+  for (ResultPtr r = std::move(last); r || (r = ResultPtr(PQgetResult(m_link->conn))); r.reset()) {
     ExecStatusType s = PQresultStatus(r.get());
+    EndCopy(m_link->conn, s);
     if (s == PGRES_FATAL_ERROR && !m_failed) {
       m_failed = true;
       pg::Describe(m_link->conn, r.get(), m_failKind, m_failMessage);
@@ -105,26 +129,17 @@ ResultPtr Rows::Pull() {
   }
   ResultPtr r(PQgetResult(m_link->conn));
   if (r && PQresultStatus(r.get()) == PGRES_SINGLE_TUPLE) return r;
-  if (r && PQresultStatus(r.get()) == PGRES_FATAL_ERROR) {
-    m_failed = true;
-    pg::Describe(m_link->conn, r.get(), m_failKind, m_failMessage);
-  }
-  Finish();
+  Finish(std::move(r));
   return Pull();
 }
 
 void Rows::Buffer() {
   while (m_wire) {
     ResultPtr r(PQgetResult(m_link->conn));
-    if (r && PQresultStatus(r.get()) == PGRES_SINGLE_TUPLE) {
+    if (r && PQresultStatus(r.get()) == PGRES_SINGLE_TUPLE)
       m_buffered.push_back(std::move(r));
-      continue;
-    }
-    if (r && PQresultStatus(r.get()) == PGRES_FATAL_ERROR) {
-      m_failed = true;
-      pg::Describe(m_link->conn, r.get(), m_failKind, m_failMessage);
-    }
-    Finish();
+    else
+      Finish(std::move(r));
   }
 }
 

@@ -31,9 +31,9 @@ private:
   Rows(LinkPtr link, KeyPtr key) : m_link(std::move(link)), m_key(std::move(key)) {}
   void Describe(const PGresult* r);
   ResultPtr Pull();
-  // Reads what is left of the statement off the wire; the first failure
-  // found is kept for the reader.
-  void Finish();
+  // Reads what is left of the statement off the wire, from `last` (a
+  // result already taken) on; the first failure found is kept for the reader.
+  void Finish(ResultPtr last = nullptr);
 
   LinkPtr m_link;
   KeyPtr m_key;
