@@ -260,12 +260,29 @@ TEST_F(PgAdoTest, ServerErrorsMapToTheirCodesAndKeepTheConnection) {
     ExpectOneReport(ado, L"ZELAdo::ExecuteSQL", 581, c.code);
     EXPECT_EQ(1, ado.IsConnected());
   }
+  // A NUL would cut the statement or the value short: both are refused.
+  std::wstring withNul = L"DELETE FROM t";
+  withNul += L'\0';
+  withNul += L" WHERE n = 42";
+  _bstr_t nulText(SysAllocStringLen(withNul.data(), static_cast<UINT>(withNul.size())), false);
+  EXPECT_EQ(0, ado.ExecuteSQL(nulText));
+  ExpectOneReport(ado, L"ZELAdo::ExecuteSQL", 605, static_cast<HRESULT>(0x80040E14));  // the string-object form
+  ASSERT_EQ(1, ado.CreateCommand());
+  std::wstring nulValue(L"a\0b", 3);
+  _variant_t v(_bstr_t(SysAllocStringLen(nulValue.data(), 3), false));
+  ASSERT_EQ(1, ado.AppendParam(L"n", adVarWChar, adParamInput, 3, v));
+  EXPECT_EQ(0, ado.ExecuteBindingQuery(L"SELECT ?"));
+  ExpectOneReport(ado, L"ZELAdo::ExecuteBindingQuery", 668, static_cast<HRESULT>(0x80040E21));
   // COPY with the client is refused without holding the connection.
   for (const wchar_t* copy : {L"COPY t FROM STDIN", L"COPY t TO STDOUT"}) {
     EXPECT_EQ(0, ado.ExecuteSQL(copy));
     ExpectOneReport(ado, L"ZELAdo::ExecuteSQL", 581, static_cast<HRESULT>(0x800A0CB3));
   }
   ASSERT_EQ(1, ado.ExecuteSQL(L"INSERT INTO t VALUES (2)")) << LastLog(ado);
+  long count = 0;
+  ASSERT_EQ(1, ado.OpenRecordset(L"SELECT count(*) FROM t"));
+  ASSERT_EQ(1, ado.GetFieldValueByIndex(0, count));
+  EXPECT_EQ(2, count) << "the text cut at its NUL never ran";
   // A row another connection holds, past the lock wait.
   ASSERT_EQ(1, other.BeginTrans());
   ASSERT_EQ(1, other.ExecuteSQL(L"UPDATE t SET n = 1 WHERE n = 1"));

@@ -46,6 +46,9 @@ void Bound::Bind(const std::vector<Value>& params, const std::vector<Value>& mor
         break;
       }
       case Value::Text:
+        // The server's text holds no NUL, and a text value would end there.
+        if (v.bytes.find('\0') != std::string::npos)
+          Raise(ErrorKind::ValueRefused, L"a text value holds a NUL character, which the server cannot store");
         // The values are read where they lie while the statement is sent.
         values[i] = v.bytes.c_str();
         lengths[i] = static_cast<int>(v.bytes.size());
@@ -98,6 +101,9 @@ std::unique_ptr<RowStream> PgSession::Execute(const std::wstring& text, const st
     m_lastText = text;
   }
   const Marked& m = m_lastMarked;
+  // The statement would end at the NUL and run cut short.
+  if (m.sql.find('\0') != std::string::npos)
+    Raise(ErrorKind::Syntax, L"the statement text holds a NUL character");
   if (m.markers != params.size())
     Raise(ErrorKind::InvalidArgument, "the statement has " + std::to_string(m.markers) + " ? markers but " +
                                           std::to_string(params.size()) + " values were given");
