@@ -122,6 +122,8 @@ int ZELAdo::BlobToFile(_variant_t vKey, const wchar_t* pszPath) {
       LogErrno(*this, errno == ENOENT ? ENOTDIR : errno, pszName, kAdoBlobFileWrite);
       return;
     }
+    // The whole field every time: an earlier call on this record read it to its end.
+    pField->ZelRestartChunks();
     long nSize = pField->GetActualSize();
     long nDone = 0;
     while (nDone < nSize) {

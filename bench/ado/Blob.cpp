@@ -12,27 +12,11 @@ namespace {
 size_t kBytes = 100u * 1024 * 1024;
 double kMB = 100.0;
 
-void MakeSource(const std::string& path) {
-  std::vector<char> block(1 << 20);
-  for (size_t i = 0; i < block.size(); i++) block[i] = static_cast<char>(i * 31 + (i >> 11));
-  std::ofstream out(path, std::ios::binary);
-  for (size_t done = 0; done < kBytes; done += block.size()) out.write(block.data(), static_cast<std::streamsize>(block.size()));
-}
-
 void Ours(const std::string& dir, adobench::Result& r) {
   CoInitialize(NULL);
   ZELAdo ado;
   adobench::MustConnect(ado, dir + "/ours.db");
-  ado.ExecuteSQL(L"CREATE TABLE b (id INTEGER PRIMARY KEY, data BLOB)");
-  ado.ExecuteSQL(L"INSERT INTO b (id) VALUES (1)");
-  double start = adobench::Seconds();
-  std::wstring in = CString((dir + "/source.bin").c_str()).str(), out = CString((dir + "/ours.out").c_str()).str();
-  if (!ado.OpenRecordset(L"SELECT id, data FROM b", adOpenKeyset, adLockOptimistic)) std::exit(1);
-  if (!ado.FileToBlob(L"data", in.c_str()) || !ado.Update()) std::exit(1);
-  if (!ado.OpenRecordset(L"SELECT id, data FROM b", adOpenKeyset, adLockOptimistic)) std::exit(1);
-  if (!ado.BlobToFile(L"data", out.c_str())) std::exit(1);
-  r.value = 2 * kMB / (adobench::Seconds() - start);
-  r.check = static_cast<double>(std::filesystem::file_size(dir + "/ours.out"));
+  adobench::BlobSide(ado, L"CREATE TABLE b (id INTEGER PRIMARY KEY, data BLOB)", dir, kMB, r);
 }
 
 void Peer(const std::string& dir, adobench::Result& r) {
@@ -74,7 +58,7 @@ int main(int argc, char** argv) {
     kBytes = static_cast<size_t>(kMB) * 1024 * 1024;
   }
   std::string dir = adobench::ScratchDir();
-  MakeSource(dir + "/source.bin");
+  adobench::MakeSource(dir + "/source.bin", kBytes);
   adobench::Result ours = adobench::InChild([&](adobench::Result& r) { Ours(dir, r); });
   adobench::Result peer = adobench::InChild([&](adobench::Result& r) { Peer(dir, r); });
   std::filesystem::remove_all(dir);

@@ -14,28 +14,7 @@ void Ours(const std::string& path, adobench::Result& r) {
   ZELAdo ado;
   adobench::MustConnect(ado, path);
   ado.ExecuteSQL(CString(kTable));
-  double start = adobench::Seconds();
-  ado.BeginTrans();
-  ado.CreateCommand();
-  wchar_t name[32], note[48];
-  for (long i = 0; i < kRows; i++) {
-    swprintf(name, 32, L"item %ld", i);
-    swprintf(note, 48, L"note of row %ld", i);
-    ado.ClearParam();
-    ado.AppendParam(L"id", adInteger, adParamInput, 4, _variant_t(static_cast<LONG>(i)));
-    ado.AppendParam(L"name", adVarWChar, adParamInput, 32, _variant_t(name));
-    ado.AppendParam(L"price", adDouble, adParamInput, 8, _variant_t(i * 0.25));
-    ado.AppendParam(L"qty", adInteger, adParamInput, 4, _variant_t(static_cast<LONG>(i % 97)));
-    ado.AppendParam(L"note", adVarWChar, adParamInput, 48, _variant_t(note));
-    if (!ado.ExecuteBindingQuery(L"INSERT INTO t VALUES (?, ?, ?, ?, ?)")) std::exit(1);
-  }
-  ado.CommitTrans();
-  r.value = kRows / (adobench::Seconds() - start);
-  if (ado.OpenRecordset(L"SELECT count(*) FROM t", adOpenForwardOnly, adLockReadOnly)) {
-    long n = 0;
-    ado.GetFieldValueByIndex(0, n);
-    r.check = n;
-  }
+  adobench::InsertSide(ado, kRows, r);
 }
 
 void Peer(const std::string& path, adobench::Result& r) {

@@ -33,21 +33,7 @@ void Ours(const std::string& path, adobench::Result& r) {
   CoInitialize(NULL);
   ZELAdo ado;
   adobench::MustConnect(ado, path);
-  double start = adobench::Seconds();
-  if (!ado.OpenRecordset(L"SELECT id, name, price, qty, note FROM t", kCursor, adLockReadOnly)) std::exit(1);
-  long rows = 0;
-  double check = 0;
-  _variant_t v;
-  for (; !ado.IsEOF(); ado.MoveNext(), rows++) {
-    for (long i = 0; i < 5; i++) {
-      ado.GetFieldValueByIndex(i, v);
-      if (v.vt == VT_BSTR) check += SysStringLen(v.bstrVal);
-      else if (v.vt == VT_R8) check += v.dblVal;
-      else if (v.vt == VT_I4) check += v.lVal;
-    }
-  }
-  r.value = rows / (adobench::Seconds() - start);
-  r.check = check;
+  adobench::ReadSide(ado, kCursor, r);
 }
 
 void Peer(const std::string& path, adobench::Result& r) {

@@ -83,6 +83,11 @@ long Field::GetActualSize() {
   }
 }
 
+void Field::ZelRestartChunks() {
+  m_state->chunkField = -1;
+  m_state->chunkOffset = 0;
+}
+
 _variant_t Field::GetChunk(long Length) {
   if (Length < 0) Raise(ErrorKind::InvalidArgument, L"a chunk length cannot be negative");
   const Value& v = m_state->Cell(m_index);

@@ -28,6 +28,9 @@ struct Field : IDispatch {
   // value, later ones append.
   _variant_t GetChunk(long Length);
   HRESULT AppendChunk(const _variant_t& Data);
+  // The next GetChunk reads from the start of the value, as after a read of
+  // another field: for a reader that takes the whole value again.
+  void ZelRestartChunks();
 
 private:
   std::shared_ptr<zelado::RecordsetState> m_state;

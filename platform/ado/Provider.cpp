@@ -1,6 +1,7 @@
 #include "platform/ado/Provider.h"
 
 #include "platform/ado/ConnectionText.h"
+#include "platform/ado/postgres/PgSession.h"
 #include "platform/ado/sqlite/SqliteSession.h"
 #include "platform/ado/workbook/WorkbookSession.h"
 
@@ -17,8 +18,6 @@ std::unique_ptr<RowStream> Session::ExecuteProcedure(const std::wstring& name, s
 
 std::unique_ptr<Session> OpenSession(const std::wstring& text, const std::wstring& user,
                                      const std::wstring& password) {
-  (void)user;
-  (void)password;
   ConnectionText ct(text);
   std::wstring provider = ct.Get(L"Provider");
   if (provider.empty()) Raise(ErrorKind::BadConnectionText, L"the connection text names no Provider");
@@ -37,8 +36,11 @@ std::unique_ptr<Session> OpenSession(const std::wstring& text, const std::wstrin
     // It has no passwords, so "Jet OLEDB:Database Password" has nothing to unlock.
     return sqlite::OpenSession(source, true, readOnly);
   }
-  if (SameText(provider, L"PostgreSQL"))
-    Raise(ErrorKind::NotAvailable, L"the PostgreSQL engine is not available in this build");
+  if (SameText(provider, L"PostgreSQL")) {
+    // The user and password of the three-string Connect win over the text's.
+    return pg::OpenSession(source, ct.Get(L"Initial Catalog"), user.empty() ? ct.Get(L"User ID") : user,
+                           password.empty() && user.empty() ? ct.Get(L"Password") : password);
+  }
   Raise(ErrorKind::BadConnectionText, L"unknown provider '" + provider + L"'");
 }
 

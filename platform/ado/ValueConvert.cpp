@@ -110,6 +110,35 @@ std::string Utf8Of(const VARIANT& v) {
   return ZelUtf8FromWide(text.bstrVal, SysStringLen(text.bstrVal));
 }
 
+enum class DecimalText { NotANumber, Fits, TooBig };
+
+// Whether a number's text fits DECIMAL exactly: at most 28 places after
+// the point and a 96-bit whole number without it. NaN and infinities are
+// numbers DECIMAL cannot hold.
+DecimalText FitOfDecimal(const std::string& text) {
+  static const char kMax[] = "79228162514264337593543950335";  // 2^96 - 1
+  size_t i = 0, n = text.size(), scale = 0;
+  if (i < n && (text[i] == '-' || text[i] == '+')) ++i;
+  const char* rest = text.c_str() + i;
+  if (!std::strcmp(rest, "NaN") || !std::strcmp(rest, "Infinity")) return DecimalText::TooBig;
+  std::string digits;
+  bool point = false;
+  for (; i < n; ++i) {
+    char c = text[i];
+    if (c == '.' && !point) {
+      point = true;
+    } else if (c >= '0' && c <= '9') {
+      scale += point;
+      if (!digits.empty() || c != '0') digits += c;
+    } else {
+      return DecimalText::NotANumber;
+    }
+  }
+  size_t most = sizeof kMax - 1;
+  bool fits = scale <= 28 && (digits.size() < most || (digits.size() == most && digits <= kMax));
+  return fits ? DecimalText::Fits : DecimalText::TooBig;
+}
+
 [[noreturn]] void Mismatch(const wchar_t* what) {
   Raise(ErrorKind::TypeMismatch, std::wstring(L"the value does not fit a column of type ") + what);
 }
@@ -138,7 +167,16 @@ void ToVariant(const Value& value, DataTypeEnum type, VARIANT& out) {
   } else if (value.shown == Value::AsBoolean && value.kind == Value::Integer && type == adVariant) {
     v.vt = VT_BOOL;
     v.boolVal = value.i ? VARIANT_TRUE : VARIANT_FALSE;
-  } else if (value.kind == Value::Real && (type == adDouble || type == adSingle || type == adVariant)) {
+  } else if (value.kind == Value::Real && type == adSingle) {
+    v.vt = VT_R4;
+    v.fltVal = static_cast<float>(value.r);
+  } else if (value.kind == Value::Integer && type == adSmallInt && value.i >= INT16_MIN && value.i <= INT16_MAX) {
+    v.vt = VT_I2;
+    v.iVal = static_cast<SHORT>(value.i);
+  } else if (value.kind == Value::Integer && type == adBigInt) {
+    v.vt = VT_I8;
+    v.llVal = value.i;
+  } else if (value.kind == Value::Real && (type == adDouble || type == adVariant)) {
     v.vt = VT_R8;
     v.dblVal = value.r;
   } else if (value.kind == Value::Integer && (type == adDouble || type == adSingle)) {
@@ -152,6 +190,12 @@ void ToVariant(const Value& value, DataTypeEnum type, VARIANT& out) {
     // A value the engine kept in another kind than its column declares (the
     // engine lets any column hold any value) stays as it is rather than fail.
     VARTYPE want = IsDateType(type) ? VT_DATE : type == adBoolean ? VT_BOOL : IsDecimalType(type) ? VT_DECIMAL : VT_EMPTY;
+    // A number that DECIMAL would round is refused rather than changed.
+    if (want == VT_DECIMAL && value.kind == Value::Text && FitOfDecimal(value.bytes) == DecimalText::TooBig) {
+      VariantClear(&v);
+      Raise(ErrorKind::ValueRefused, "the number " + value.bytes.substr(0, 60) +
+                                         " does not fit a DECIMAL (28 digits) and is not rounded");
+    }
     if (want != VT_EMPTY && value.kind != Value::Null && value.kind != Value::Blob) {
       _variant_t made;
       made.Attach(v);

@@ -1,22 +1,46 @@
 // Shared set-up of the ZELAdo tests: a COM apartment on the test thread, a
-// scratch folder, and a database file in it.
+// scratch folder, and a database: a file in it, or a new database on a
+// throw-away server. AdoTest runs each test on both engines; SqliteAdoTest
+// holds what only the embedded engine has (files, its own SQL).
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 
 #include "ZELAdo.h"
+#include "support/PgCluster.h"
 #include "support/TempDir.h"
 
-class AdoTest : public ::testing::Test {
-protected:
-  void SetUp() override { CoInitialize(NULL); }
-  void TearDown() override { CoUninitialize(); }
+#include <set>
 
-  // The connection text of a database file in the scratch folder.
-  std::wstring ConnText(const std::string& name = "test.db") const {
-    return L"Provider=SQLite;Data Source=" + m_dir.wfile(name);
+enum class Engine { SQLite, PostgreSQL };
+
+class AdoBase : public ::testing::Test {
+protected:
+  void SetUp() override {
+    CoInitialize(NULL);
+    if (Pg()) m_database = zeltest::FreshPgDatabase();
+  }
+  void TearDown() override { CoUninitialize(); }
+  virtual bool Pg() const { return false; }
+  // The long binary type of the engine's SQL.
+  const wchar_t* BlobType() const { return Pg() ? L"BYTEA" : L"BLOB"; }
+  // An integer key the engine fills in itself.
+  const wchar_t* AutoKey() const { return Pg() ? L"SERIAL PRIMARY KEY" : L"INTEGER PRIMARY KEY"; }
+
+  // The connection text of a database: a file in the scratch folder, or a
+  // server database standing for that file name.
+  std::wstring ConnText(const std::string& name = "test.db") {
+    if (!Pg()) return L"Provider=SQLite;Data Source=" + m_dir.wfile(name);
+    std::string db = m_database;
+    if (name != "test.db") {
+      db += "_";
+      for (char c : name) db += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+      if (m_made.insert(db).second) zeltest::SharedPgCluster().Sql("CREATE DATABASE " + db);
+    }
+    return zeltest::SharedPgCluster().ConnText(db);
   }
   // Connects ado to test.db and runs the statements, one per ExecuteSQL.
   void Prepare(ZELAdo& ado, std::initializer_list<const wchar_t*> statements) {
@@ -47,4 +71,24 @@ protected:
   }
 
   zeltest::TempDir m_dir;
+  std::string m_database;
+  std::set<std::string> m_made;
 };
+
+class AdoTest : public AdoBase, public ::testing::WithParamInterface<Engine> {
+protected:
+  bool Pg() const override { return GetParam() == Engine::PostgreSQL; }
+};
+
+class SqliteAdoTest : public AdoBase {};
+
+class PgAdoTest : public AdoBase {
+protected:
+  bool Pg() const override { return true; }
+};
+
+#define ZEL_BOTH_ENGINES(suite)                                                                        \
+  INSTANTIATE_TEST_SUITE_P(Engines, suite, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),        \
+                           [](const ::testing::TestParamInfo<Engine>& i) {                               \
+                             return std::string(i.param == Engine::SQLite ? "SQLite" : "PostgreSQL"); \
+                           })

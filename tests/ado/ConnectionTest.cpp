@@ -4,7 +4,7 @@
 
 #include "AdoTest.h"
 
-TEST_F(AdoTest, FreshObjectIsNotConnectedAndDisconnectDoesNothing) {
+TEST_P(AdoTest, FreshObjectIsNotConnectedAndDisconnectDoesNothing) {
   ZELAdo ado;
   EXPECT_EQ(0, ado.IsConnected());
   ado.Disconnect();
@@ -12,7 +12,7 @@ TEST_F(AdoTest, FreshObjectIsNotConnectedAndDisconnectDoesNothing) {
   EXPECT_EQ(0, ado.GetLogCount());
 }
 
-TEST_F(AdoTest, RejectedConnectLeavesOneRecordAndTheLastGoodStrings) {
+TEST_P(AdoTest, RejectedConnectLeavesOneRecordAndTheLastGoodStrings) {
   ZELAdo ado;
   ASSERT_EQ(1, ado.Connect(ConnText().c_str()));
   // Unknown provider, malformed text, and a database file that is missing.
@@ -37,15 +37,19 @@ TEST_F(AdoTest, RejectedConnectLeavesOneRecordAndTheLastGoodStrings) {
   EXPECT_EQ(142, ado.GetLog(0).nLine);
 }
 
-TEST_F(AdoTest, StoredStringsAfterEachConnectForm) {
+TEST_P(AdoTest, StoredStringsAfterEachConnectForm) {
   ZELAdo ado;
-  ASSERT_EQ(1, ado.Connect(ConnText().c_str(), L"someone", L"secret"));
-  EXPECT_EQ(CString(L"someone"), ado.GetConnectionID());
-  EXPECT_EQ(CString(L"secret"), ado.GetConnectionPassword());
+  // The embedded engine takes any user; the server only its own.
+  const wchar_t* user = Pg() ? L"postgres" : L"someone";
+  std::wstring password = Pg() ? std::wstring(L"zel-secret") : L"secret";
+  ASSERT_EQ(1, ado.Connect(ConnText().c_str(), user, password.c_str())) << LastLog(ado);
+  EXPECT_EQ(CString(user), ado.GetConnectionID());
+  EXPECT_EQ(CString(password.c_str()), ado.GetConnectionPassword());
 
   ASSERT_EQ(1, ado.Connect(ConnText().c_str()));
   EXPECT_TRUE(ado.GetConnectionID().IsEmpty());
   EXPECT_TRUE(ado.GetConnectionPassword().IsEmpty());
+  if (Pg()) return;  // the rest is the database-file form
 
   // The database-file form needs an existing file; test.db exists now.
   std::wstring file = m_dir.wfile("test.db");
@@ -64,7 +68,7 @@ TEST_F(AdoTest, StoredStringsAfterEachConnectForm) {
   EXPECT_EQ(1, ado.GetLogCount());
 }
 
-TEST_F(AdoTest, ReconnectCloneAndSharedHandles) {
+TEST_P(AdoTest, ReconnectCloneAndSharedHandles) {
   ZELAdo never;
   EXPECT_EQ(0, never.Reconnect());
   EXPECT_EQ(1, never.GetLogCount());
@@ -108,7 +112,7 @@ TEST_F(AdoTest, ReconnectCloneAndSharedHandles) {
   EXPECT_EQ(a.GetConnectionString(), copy.GetConnectionString());
 }
 
-TEST_F(AdoTest, StatementErrorsKeepTheConnectionAndALostConnectionDropsIt) {
+TEST_P(AdoTest, StatementErrorsKeepTheConnectionAndALostConnectionDropsIt) {
   ZELAdo ado;
   Prepare(ado, {L"CREATE TABLE t (n INTEGER)", L"INSERT INTO t VALUES (1)"});
   EXPECT_EQ(0, ado.OpenRecordset(L"SELEKT nonsense"));
@@ -118,9 +122,12 @@ TEST_F(AdoTest, StatementErrorsKeepTheConnectionAndALostConnectionDropsIt) {
   EXPECT_EQ(1, ado.IsConnected());
   ado.ClearLog();
 
-  // Overwrite the file under the open connection: the engine finds no
-  // database there any more, which is the connection's own failure.
-  {
+  // Overwrite the file under the open connection, or end the server's
+  // side of it: either is the connection's own failure.
+  if (Pg()) {
+    zeltest::SharedPgCluster().Sql("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = '" +
+                                   m_database + "'");
+  } else {
     std::fstream f(m_dir.file("test.db"), std::ios::in | std::ios::out | std::ios::binary);
     std::string junk(8192, '\x5A');
     f.write(junk.data(), static_cast<std::streamsize>(junk.size()));
@@ -130,9 +137,13 @@ TEST_F(AdoTest, StatementErrorsKeepTheConnectionAndALostConnectionDropsIt) {
   EXPECT_EQ(0, ado.IsConnected());
   EXPECT_TRUE(ado.GetConnection() == NULL);
   EXPECT_FALSE(ado.GetConnectionString().IsEmpty()) << "kept for Reconnect";
+  if (Pg()) {
+    ASSERT_EQ(1, ado.Reconnect()) << LastLog(ado);
+    ASSERT_EQ(1, ado.OpenRecordset(L"SELECT n FROM t")) << LastLog(ado);
+  }
 }
 
-TEST_F(AdoTest, FileThatIsNotADatabase) {
+TEST_F(SqliteAdoTest, FileThatIsNotADatabase) {
   zeltest::WriteFileBytes(m_dir.file("junk.db"), std::string(4096, 'j'));
   ZELAdo ado;
   // The engine may notice at open or at the first statement; either way
@@ -144,7 +155,7 @@ TEST_F(AdoTest, FileThatIsNotADatabase) {
   EXPECT_EQ(0, ado.IsConnected());
 }
 
-TEST_F(AdoTest, MessageTextRule) {
+TEST_P(AdoTest, MessageTextRule) {
   EXPECT_EQ(CString(L"IDispatch error #5"), ZELAdo::GetComErrorMessage(static_cast<HRESULT>(0x80040205)));
   EXPECT_EQ(CString(L"IDispatch error #65023"), ZELAdo::GetComErrorMessage(static_cast<HRESULT>(0x8004FFFF)));
   EXPECT_EQ(CString(L"Unknown error 0x80040200"), ZELAdo::GetComErrorMessage(static_cast<HRESULT>(0x80040200)));
@@ -157,3 +168,4 @@ TEST_F(AdoTest, MessageTextRule) {
   EXPECT_NE(L'\r', text[text.GetLength() - 1]);
   EXPECT_EQ(-1, text.Find(L"Unknown error"));
 }
+ZEL_BOTH_ENGINES(AdoTest);

@@ -13,6 +13,7 @@
 
 #include "Command.h"
 #include "ZELAdo.h"
+#include "sql_proc.h"
 
 namespace {
 
@@ -176,7 +177,7 @@ void PrintRows(ZELAdo& ado, bool csv) {
 }
 
 struct Options {
-  std::string connect, statement, blobIn, blobOut;
+  std::string connect, statement, blobIn, blobOut, proc;
   std::vector<std::string> params, rows;
   bool csv = false;
 };
@@ -185,6 +186,12 @@ void Run(const Options& o) {
   CoInitialize(NULL);
   ZELAdo ado;
   if (!ado.Connect(zelutil::Wide(o.connect).c_str())) Fail(ado, "cannot connect");
+  if (!o.proc.empty()) {
+    if (!zelutil::RunProcedure(ado, o.proc, o.params, AppendParam)) Fail(ado, "procedure failed");
+    if (ado.IsRecordsetOpened() && ado.GetFieldCount() > 0) PrintRows(ado, o.csv);
+    return zelutil::PrintOutputs(ado, o.params);
+  }
+  if (o.statement.empty()) throw zelutil::Failure(2, "a statement or --proc NAME is needed");
   const std::string& statement = o.statement;
   if (!o.rows.empty()) return RunRows(ado, statement, o.rows);
   if (!o.blobIn.empty() || !o.blobOut.empty()) return RunBlob(ado, statement, o.blobIn, o.blobOut);
@@ -221,7 +228,9 @@ zelutil::Registrar reg("sql", [](CLI::App& app) {
   auto o = std::make_shared<Options>();
   cmd->add_option("--connect", o->connect, "connection text, e.g. \"Provider=SQLite;Data Source=shop.db\"")
       ->required();
-  cmd->add_option("statement", o->statement, "the statement (with ? markers), or \"tables\"")->required();
+  cmd->add_option("statement", o->statement, "the statement (with ? markers), or \"tables\"");
+  cmd->add_option("--proc", o->proc, "run the stored procedure or function NAME with the --param values "
+                                     "(in:V, inout:V, out:, ret:), printing its outputs after its rows");
   cmd->add_option("--param", o->params, "a value for the next ? marker (repeatable)")
       ->allow_extra_args(false);
   cmd->add_option("--row", o->rows, "comma-separated values: run once per --row, in one transaction")

@@ -66,4 +66,37 @@ void AdoTest::TearDown() {
   CoUninitialize();
 }
 
+std::vector<std::wstring> Walk(const _RecordsetPtr& rs) {
+  std::vector<std::wstring> out;
+  long n = rs->GetFields()->GetCount();
+  for (; !rs->GetadoEOF(); rs->MoveNext())
+    for (long i = 0; i < n; ++i) out.push_back(Str(rs->GetCollect(_variant_t(i))));
+  return out;
+}
+
+void ExpectKeysetLikeStatic(const _ConnectionPtr& c, const wchar_t* sql) {
+  SCOPED_TRACE(std::wstring(sql));
+  _RecordsetPtr keyset = Open(c, sql, adOpenKeyset);
+  EXPECT_EQ(adOpenKeyset, keyset->GetCursorType());
+  std::vector<std::wstring> got = Walk(keyset);
+  std::vector<std::wstring> want = Walk(Open(c, sql, adOpenStatic));
+  ASSERT_FALSE(want.empty());
+  EXPECT_EQ(want, got);
+}
+
+void WalkChangedKeyset(const _RecordsetPtr& rs, long changed, long& rows, long& holes) {
+  rows = holes = 0;
+  for (; !rs->GetadoEOF(); rs->MoveNext(), ++rows) {
+    if (CodeOf([&] { rs->GetCollect(_variant_t(0L)); }) == adErrNoCurrentRecord) {
+      ++holes;
+      continue;
+    }
+    long id = Long(rs->GetCollect(_variant_t(0L)));
+    EXPECT_EQ(0, id % 2) << "a row added after the keys were read";
+    if (id == changed) {
+      EXPECT_EQ(L"changed", Str(rs->GetCollect(_variant_t(1L))));
+    }
+  }
+}
+
 }  // namespace adotest

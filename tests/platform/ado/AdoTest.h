@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace adotest {
 
@@ -24,6 +25,15 @@ void Exec(const _ConnectionPtr& c, const wchar_t* sql);
 _RecordsetPtr Open(const _ConnectionPtr& c, const wchar_t* sql, CursorTypeEnum cursor,
                    LockTypeEnum lock = adLockReadOnly);
 long Long(const _variant_t& v);
+// Every value of every row, in cursor order.
+std::vector<std::wstring> Walk(const _RecordsetPtr& rs);
+// A keyset of the statement reads the same rows, in the same order, as a
+// static cursor does.
+void ExpectKeysetLikeStatic(const _ConnectionPtr& c, const wchar_t* sql);
+// Walks a keyset of (id, name) rows after another connection deleted two of
+// them, renamed the one with id `changed` to "changed" and added rows with
+// odd ids: counts the rows and those read as deleted, and checks the rest.
+void WalkChangedKeyset(const _RecordsetPtr& rs, long changed, long& rows, long& holes);
 std::wstring Str(const _variant_t& v);
 
 class AdoTest : public ::testing::Test {
