@@ -21,13 +21,15 @@
 // never does it.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "ZELLog.h"
 #include "platform/ado/Ado.h"
 #include "platform/mfc/String.h"
 #include "platform/mfc/Time.h"
 #include "platform/oleaut/OleAut.h"
 
-class ZELAdo : public ZELLog {
+class ZEL_EXPORT ZELAdo : public ZELLog {
 public:
   explicit ZELAdo(ZELLog* pParent = NULL, int nLevel = 1, const wchar_t* pszName = NULL);
   ZELAdo(const ZELAdo& src);

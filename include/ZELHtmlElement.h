@@ -24,6 +24,8 @@
 // new and let their parent (or delete) free them.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/mfc/Array.h"
 #include "platform/mfc/String.h"
 
@@ -46,12 +48,12 @@ enum ZELHTML_ELEMENT_TYPE {
   ZELHTML_EMPTY_TAG = 4,  // "<name ... />", or a start tag an outer end tag closed
 };
 
-struct __ZEL_HTML_ATTRIBUTE {
+struct ZEL_EXPORT __ZEL_HTML_ATTRIBUTE {
   CString strName;   // as written
   CString strValue;  // as written, double quotes included: "abc" is 5 characters
 };
 
-class ZELHtmlElement {
+class ZEL_EXPORT ZELHtmlElement {
 public:
   explicit ZELHtmlElement(ZELHtmlElement* pParent);
   virtual ~ZELHtmlElement();

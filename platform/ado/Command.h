@@ -2,6 +2,8 @@
 // parameters, or a stored procedure where the engine has them.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/ado/AdoFwd.h"
 
 #include <string>
@@ -11,7 +13,7 @@ namespace zelado {
 struct Value;
 }  // namespace zelado
 
-struct _Command : IDispatch {
+struct ZEL_EXPORT _Command : IDispatch {
   _Command();
   ~_Command() override;
 

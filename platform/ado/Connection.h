@@ -2,12 +2,14 @@
 // Methods raise _com_error on failure (AdoErrors.h lists the codes).
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/ado/AdoFwd.h"
 
 #include <memory>
 #include <string>
 
-struct _Connection : IDispatch {
+struct ZEL_EXPORT _Connection : IDispatch {
   _Connection();
   ~_Connection() override;
 

@@ -1,12 +1,14 @@
 // A command parameter and the ordered collection of a command's parameters.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/ado/AdoFwd.h"
 
 #include <string>
 #include <vector>
 
-struct _Parameter : IDispatch {
+struct ZEL_EXPORT _Parameter : IDispatch {
   _Parameter();
   ~_Parameter() override;
 
@@ -46,7 +48,7 @@ private:
   bool m_appending = false;
 };
 
-struct Parameters : IDispatch {
+struct ZEL_EXPORT Parameters : IDispatch {
   Parameters();
   ~Parameters() override;
 

@@ -5,12 +5,14 @@
 // when the rows are not one table's). Methods raise _com_error on failure.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/ado/AdoFwd.h"
 
 #include <functional>
 #include <memory>
 
-struct _Recordset : IDispatch {
+struct ZEL_EXPORT _Recordset : IDispatch {
   _Recordset();
   ~_Recordset() override;
 

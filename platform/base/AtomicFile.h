@@ -12,10 +12,12 @@
 // temporary and leaves the target as it was.
 #pragma once
 
+#include "ZELExport.h"
+
 #include <cstddef>
 #include <string>
 
-class ZelAtomicFile {
+class ZEL_EXPORT ZelAtomicFile {
 public:
   ZelAtomicFile() = default;
   ~ZelAtomicFile();

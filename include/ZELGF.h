@@ -6,10 +6,12 @@
 // puts the name under the current working folder.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/mfc/String.h"
 #include "platform/mfc/Window.h"
 
-class ZELGF {
+class ZEL_EXPORT ZELGF {
 public:
   // The system's text for a Win32 error code or an HRESULT, without the
   // trailing line break; an empty text when the system has none.

@@ -2,6 +2,8 @@
 // negative failure).
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/mfc/String.h"
 
 // The family's result codes by name. Ranges: -1xx arguments and state,
@@ -27,7 +29,7 @@ enum ZEL_RESULT {
   ZEL_RESULT_NOT_BLOB = -606
 };
 
-class ZELResult {
+class ZEL_EXPORT ZELResult {
 public:
   static CString GetResultString(int nCode);
   static BOOL IsFailure(int nCode) { return nCode < 0; }

@@ -6,6 +6,8 @@
 // (the serial watch thread), so the store is locked.
 #pragma once
 
+#include "ZELExport.h"
+
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -46,7 +48,7 @@ struct ZEL_LOG_RECORD {
   int nFlag;
 };
 
-class ZELLog {
+class ZEL_EXPORT ZELLog {
 public:
   // The records held at most; the oldest go first.
   static constexpr int kMaxRecords = 4096;

@@ -1,6 +1,8 @@
 // ZELCallBack: progress notifications to the application.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/base/WinTypes.h"
 
 struct __ZEL_NOTIFY {  // a plain aggregate, exactly these four members
@@ -10,7 +12,7 @@ struct __ZEL_NOTIFY {  // a plain aggregate, exactly these four members
   LONG_PTR nData;      // percentage, success flag, or the address of a record
 };
 
-class ZELCallBack {
+class ZEL_EXPORT ZELCallBack {
 public:
   virtual ~ZELCallBack() = default;
   // 2 asks a transfer to stop; any other value lets it go on.

@@ -2,9 +2,11 @@
 // hooks a document class overrides.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "ZELLog.h"
 
-class ZELFile : public ZELLog {
+class ZEL_EXPORT ZELFile : public ZELLog {
 public:
   explicit ZELFile(ZELLog* pParent = NULL, int nLevel = 1, const wchar_t* pszName = NULL);
   ZELFile(const ZELFile& src);
