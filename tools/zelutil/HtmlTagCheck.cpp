@@ -39,7 +39,7 @@ std::string ScanPairs(const std::wstring& body, std::vector<std::pair<std::wstri
     if (i == n || body[i] != L'"') return "an unquoted value of " + Quote(name);
     size_t close = body.find(L'"', i + 1);
     if (close == std::wstring::npos)
-      return "the value of " + Quote(name) + " does not close inside the tag (a '>' in a value ends the tag)";
+      return "a value of " + Quote(name) + " that does not close inside the tag (a '>' in a value ends the tag)";
     std::wstring value = body.substr(i + 1, close - i - 1);
     if (value.find(L'>') != std::wstring::npos) return "a '>' inside the value of " + Quote(name);
     i = close + 1;
