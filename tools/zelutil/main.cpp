@@ -28,6 +28,11 @@ int Run(int argc, char** argv) {
   auto* version = app.add_subcommand("version", "print the version");
   version->callback([] { std::cout << kVersion << "\n"; });
   for (auto& [name, add] : zelutil::Commands()) add(app);
+  // The parser would only say that a subcommand is required.
+  if (argc > 1 && argv[1][0] != '-' && zelutil::Commands().count(argv[1]) == 0 && std::string(argv[1]) != "version") {
+    std::cerr << "zelutil: unknown subcommand '" << argv[1] << "'\nRun with --help for the list.\n";
+    return zelutil::kExitUsage;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
