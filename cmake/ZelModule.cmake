@@ -51,6 +51,9 @@ function(zel_shared NAME)
   if(S_LINKS)
     target_link_libraries(${NAME} PUBLIC ${S_LINKS})
   endif()
+  # A library whose own code calls only C++ runtime and sibling functions
+  # would otherwise not name the C library, which Debian requires.
+  target_link_libraries(${NAME} PRIVATE "-Wl,--push-state,--no-as-needed" "-l:libc.so.6" "-Wl,--pop-state")
 endfunction()
 
 # ZEL_EXPORT is one macro for all three libraries: on this platform
