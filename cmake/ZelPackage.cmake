@@ -27,7 +27,6 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zelutilu)
 set(CPACK_PACKAGE_VERSION ${ZEL_DEB_VERSION})
 set(CPACK_PACKAGE_CONTACT "ZELUtilU developers <zelutilu@example.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "ZELUtilU utility classes")
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_COMPONENTS_ALL runtime dev tool)
@@ -43,20 +42,20 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 # The dynamic linker's cache is renewed through dpkg's trigger.
 file(WRITE ${PROJECT_BINARY_DIR}/package/triggers "activate-noawait ldconfig\n")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/package/triggers)
-set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY} - runtime libraries
- The shared libraries of ZELUtilU: one small uniform class per facility
- (SQL databases, 97-2003 workbooks, XML, HTML, serial ports, FTP, disks).")
+set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "ZELUtilU utility classes - runtime libraries
+The shared libraries of ZELUtilU: one small uniform class per facility
+(SQL databases, 97-2003 workbooks, XML, HTML, serial ports, FTP, disks).")
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME ${ZEL_DEB_DEV})
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "${ZEL_DEB_RUNTIME} (= ${ZEL_DEB_VERSION})")
 set(CPACK_DEBIAN_DEV_PACKAGE_SHLIBDEPS OFF)
-set(CPACK_DEBIAN_DEV_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY} - development files
- Headers, the CMake package and the pkg-config file for building
- applications against ZELUtilU.")
+set(CPACK_DEBIAN_DEV_DESCRIPTION "ZELUtilU utility classes - development files
+Headers, the CMake package and the pkg-config file for building
+applications against ZELUtilU.")
 set(CPACK_DEBIAN_TOOL_PACKAGE_NAME ${ZEL_DEB_TOOL})
 set(CPACK_DEBIAN_TOOL_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_TOOL_PACKAGE_DEPENDS "${ZEL_DEB_RUNTIME} (= ${ZEL_DEB_VERSION})")
-set(CPACK_DEBIAN_TOOL_DESCRIPTION "command line for the ZELUtilU classes
- zelutil reads and edits SQL databases, XML and HTML files (and the other
- facilities ZELUtilU offers) from the shell, through the public classes.")
+set(CPACK_DEBIAN_TOOL_DESCRIPTION "command line for the ZELUtilU utility classes
+zelutil reads and edits SQL databases, XML and HTML files (and the other
+facilities ZELUtilU offers) from the shell, through the public classes.")
 include(CPack)
