@@ -1,5 +1,8 @@
 #include "Command.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <iostream>
@@ -45,6 +48,14 @@ std::string LastReport(const ZELLog& log) {
   if (IsPlaceholder(text)) return detail.IsEmpty() ? std::string() : ": " + Narrow(detail);
   if (detail.IsEmpty() || detail == text) return ": " + Narrow(text);
   return ": " + Narrow(text) + " (" + Narrow(detail) + ")";
+}
+
+std::string FileProblem(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return std::string(": ") + std::strerror(errno);
+  if (S_ISDIR(st.st_mode)) return ": is a folder";
+  if (access(path.c_str(), R_OK) != 0) return std::string(": ") + std::strerror(errno);
+  return std::string();
 }
 
 void CheckOutput(bool flush) {

@@ -40,6 +40,11 @@ std::string Narrow(const wchar_t* s);
 // when nothing was logged; what a failure message ends with.
 std::string LastReport(const ZELLog& log);
 
+// Why a file cannot be read, in plain words (": is a folder", ": No such
+// file or directory"), or empty when nothing about the file itself is
+// wrong; the classes answer only that the open failed.
+std::string FileProblem(const std::string& path);
+
 // Throws Failure(kExitFailed) when a write to standard output failed;
 // with flush, after writing out what is still buffered.
 void CheckOutput(bool flush = false);

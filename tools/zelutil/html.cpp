@@ -6,11 +6,6 @@
 // the document itself for count); the index picks among matches of its
 // last name. set-attr refuses a tag it could not rebuild without loss, and
 // holds an advisory lock on OUT while it writes it.
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <iostream>
 #include <memory>
 
@@ -29,18 +24,9 @@ struct Args {
 using zelutil::Failure;
 using zelutil::kExitFailed;
 
-// Why a file cannot be read, in words: the class answers only FALSE.
-std::string Reason(const std::string& file) {
-  struct stat st;
-  if (stat(file.c_str(), &st) != 0) return std::string(": ") + std::strerror(errno);
-  if (S_ISDIR(st.st_mode)) return ": is a folder";
-  if (access(file.c_str(), R_OK) != 0) return std::string(": ") + std::strerror(errno);
-  return std::string();
-}
-
 std::unique_ptr<ZELHtml> OpenDoc(const Args& a) {
   auto doc = std::make_unique<ZELHtml>();
-  if (!doc->Open(zelutil::Wide(a.file).c_str())) throw Failure(kExitFailed, "cannot read " + a.file + Reason(a.file));
+  if (!doc->Open(zelutil::Wide(a.file).c_str())) throw Failure(kExitFailed, "cannot read " + a.file + zelutil::FileProblem(a.file));
   return doc;
 }
 
@@ -98,7 +84,10 @@ void Add(CLI::App& app) {
     if (!unkept.empty())
       throw Failure(kExitFailed, "not changed: the tag " + a->path + " holds " + unkept + ", which setting an attribute would lose");
     e->SetAttribute(zelutil::Wide(a->name).c_str(), zelutil::Wide(a->value).c_str(), TRUE);
-    if (!doc->Save(zelutil::Wide(a->out).c_str())) throw Failure(kExitFailed, "cannot write " + a->out + Reason(a->out));
+    if (!doc->Save(zelutil::Wide(a->out).c_str())) {
+      std::string why = zelutil::FileProblem(a->out);
+      throw Failure(kExitFailed, "cannot write " + a->out + (why == ": is a folder" ? why : std::string()));
+    }
     std::cout << zelutil::Narrow(e->m_strHtml) << "\n";
   });
 

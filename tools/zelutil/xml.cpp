@@ -29,7 +29,10 @@ using zelutil::LastReport;
 
 std::unique_ptr<ZELXml> OpenDoc(const Args& a) {
   auto x = std::make_unique<ZELXml>();
-  if (!x->Open(zelutil::Wide(a.file).c_str())) throw Failure(kExitFailed, "cannot load " + a.file + LastReport(*x));
+  if (!x->Open(zelutil::Wide(a.file).c_str())) {
+    std::string why = zelutil::FileProblem(a.file);
+    throw Failure(kExitFailed, "cannot load " + a.file + (why.empty() ? LastReport(*x) : why));
+  }
   return x;
 }
 
