@@ -43,7 +43,7 @@ struct ZEL_EXPORT _Connection : IDispatch {
 
   // For the recordsets and commands of this connection; raises
   // adErrObjectClosed when the connection is not open.
-  zelado::Session& ZelSession();
+  ZEL_NO_EXPORT zelado::Session& ZelSession();
 
 private:
   std::unique_ptr<zelado::Session> m_session;
