@@ -2,6 +2,7 @@
 
 #include "platform/ado/ConnectionText.h"
 #include "platform/ado/sqlite/SqliteSession.h"
+#include "platform/ado/workbook/WorkbookSession.h"
 
 namespace zelado {
 
@@ -31,7 +32,7 @@ std::unique_ptr<Session> OpenSession(const std::wstring& text, const std::wstrin
   if (SameText(provider, L"Microsoft.Jet.OLEDB.4.0") || SameText(provider, L"Microsoft.ACE.OLEDB.12.0")) {
     if (source.empty()) Raise(ErrorKind::BadConnectionText, L"the connection text names no Data Source");
     if (ct.Get(L"Extended Properties").find(L"Excel") != std::wstring::npos)
-      Raise(ErrorKind::NotAvailable, L"the workbook engine is not available in this build");
+      return workbook::OpenSession(source, readOnly);
     // A database file of the desktop format: opened with the embedded engine.
     // It has no passwords, so "Jet OLEDB:Database Password" has nothing to unlock.
     return sqlite::OpenSession(source, true, readOnly);

@@ -35,6 +35,14 @@ struct Value {
   static Value Dbl(double v) { Value x; x.kind = Real; x.r = v; return x; }
   static Value Str(std::string v) { Value x; x.kind = Text; x.bytes = std::move(v); return x; }
   static Value Bin(std::string v) { Value x; x.kind = Blob; x.bytes = std::move(v); return x; }
+
+  // How a stored number reads in a column that takes any kind (a workbook
+  // cell keeps its own kind): a Real as a date (the day count) or an
+  // Integer as a boolean.
+  enum Shown : unsigned char { AsStored, AsDate, AsBoolean };
+  Shown shown = AsStored;
+  static Value Day(double v) { Value x = Dbl(v); x.shown = AsDate; return x; }
+  static Value Flag(bool v) { Value x = Int(v ? 1 : 0); x.shown = AsBoolean; return x; }
 };
 using Row = std::vector<Value>;
 

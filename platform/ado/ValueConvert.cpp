@@ -122,7 +122,13 @@ void ToVariant(const Value& value, DataTypeEnum type, VARIANT& out) {
   // and is cleared once.
   VARIANT v;
   std::memset(&v, 0, sizeof v);  // VT_EMPTY, and no stray bytes beside a small value
-  if (value.kind == Value::Real && (type == adDouble || type == adSingle || type == adVariant)) {
+  if (value.shown == Value::AsDate && value.kind == Value::Real && type == adVariant) {
+    v.vt = VT_DATE;
+    v.date = value.r;
+  } else if (value.shown == Value::AsBoolean && value.kind == Value::Integer && type == adVariant) {
+    v.vt = VT_BOOL;
+    v.boolVal = value.i ? VARIANT_TRUE : VARIANT_FALSE;
+  } else if (value.kind == Value::Real && (type == adDouble || type == adSingle || type == adVariant)) {
     v.vt = VT_R8;
     v.dblVal = value.r;
   } else if (value.kind == Value::Integer && (type == adDouble || type == adSingle)) {
@@ -158,6 +164,7 @@ namespace {
 // The usual pairs, written into `out` where its text room is kept: a bound
 // parameter per row comes here. False for any other pair.
 bool PutUsual(const VARIANT& in, DataTypeEnum type, Value& out) {
+  out.shown = Value::AsStored;
   if (!Given(in) || in.vt == VT_NULL) {
     out.kind = Value::Null;
   } else if ((in.vt == VT_I4 || in.vt == VT_I8) && (IsIntegerType(type) || type == adVariant)) {
@@ -199,7 +206,7 @@ Value FromVariant(const VARIANT& in, DataTypeEnum type) {
   }
   if (type == adBoolean || (type == adVariant && v.vt == VT_BOOL)) {
     if (!Change(v, VT_BOOL)) Mismatch(L"boolean");
-    return Value::Int(v.boolVal ? 1 : 0);
+    return Value::Flag(v.boolVal != 0);  // an integer that reads back as a boolean where a column takes any kind
   }
   if (IsIntegerType(type) || (type == adVariant && (v.vt == VT_I1 || v.vt == VT_I2 || v.vt == VT_I4 ||
                                                     v.vt == VT_I8 || v.vt == VT_UI1 || v.vt == VT_UI2 ||

@@ -78,7 +78,12 @@ static std::shared_ptr<ZelKernelObject> Find(HANDLE h, bool remove) {
 std::shared_ptr<ZelKernelObject> ZelLookupHandle(HANDLE h) { return Find(h, false); }
 
 // The object itself goes, if this was its last reference, outside the lock.
-BOOL CloseHandle(HANDLE hObject) { return Find(hObject, true) ? TRUE : FALSE; }
+BOOL CloseHandle(HANDLE hObject) {
+  std::shared_ptr<ZelKernelObject> obj = Find(hObject, true);
+  if (!obj) return FALSE;
+  obj->OnClose();
+  return TRUE;
+}
 
 void ZelLockWaits() { Waits().mutex.lock(); }
 

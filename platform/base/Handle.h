@@ -24,6 +24,9 @@ public:
   // Called once a wait is satisfied by this object: an auto-reset event
   // resets itself here, a mutex takes its new owner.
   virtual void OnAcquired() {}
+  // Called when a handle of the object is closed, while other threads may
+  // still hold it: a device ends the calls blocked on it here.
+  virtual void OnClose() {}
 };
 
 // Puts an object into the table and answers its new handle.

@@ -29,7 +29,9 @@ int Run(int argc, char** argv) {
   version->callback([] { std::cout << kVersion << "\n"; });
   for (auto& [name, add] : zelutil::Commands()) add(app);
   // The parser would only say that a subcommand is required.
-  if (argc > 1 && argv[1][0] != '-' && zelutil::Commands().count(argv[1]) == 0 && std::string(argv[1]) != "version") {
+  // (A facility's file may add more than one subcommand.)
+  auto named = [&](CLI::App* sub) { return sub->get_name() == argv[1]; };
+  if (argc > 1 && argv[1][0] != '-' && app.get_subcommands(named).empty()) {
     std::cerr << "zelutil: unknown subcommand '" << argv[1] << "'\nRun with --help for the list.\n";
     return zelutil::kExitUsage;
   }

@@ -1,0 +1,137 @@
+// ZELExcel's row cursor and cell texts. The class keeps its own row index
+// beside the recordset's position; the two are aligned by MoveFirst and Seek.
+#include "ZELExcel.h"
+
+#include "ZELExcelGuard.h"
+
+#include <cstdio>
+
+namespace {
+
+// "%f" of a number: its digits are ASCII, so the narrow formatter (much
+// quicker than the wide one, and a sheet of numbers reads every cell
+// through here) gives the same text.
+void FormatReal(double d, CString& strText) {
+  char buf[352];  // the largest double in "%f" has 309 digits before the point
+  int n = std::snprintf(buf, sizeof buf, "%f", d);
+  wchar_t wide[352];
+  for (int i = 0; i < n; ++i) wide[i] = static_cast<unsigned char>(buf[i]);
+  strText = CString(wide, n);
+}
+
+}  // namespace
+
+int ZELExcel::MoveFirst() {
+  m_nCurRow = 0;
+  return m_ado.MoveFirst();
+}
+
+int ZELExcel::MoveLast() {
+  m_nCurRow = m_nRowCount - 1;
+  return m_ado.MoveLast();
+}
+
+int ZELExcel::AppendRow() { return m_ado.AddNew() && m_ado.Update(); }
+
+int ZELExcel::MoveNext(int nAppend) {
+  ++m_nCurRow;
+  if (m_nCurRow < m_nRowCount) return m_ado.MoveNext() ? 1 : 0;
+  if (!nAppend) {
+    --m_nCurRow;
+    return 0;
+  }
+  if (!AppendRow()) return 0;
+  ++m_nRowCount;
+  return 1;
+}
+
+int ZELExcel::MovePrevious() {
+  --m_nCurRow;
+  if (m_nCurRow >= 0) return m_ado.MovePrevious() ? 1 : 0;
+  ++m_nCurRow;
+  return 0;
+}
+
+int ZELExcel::Seek(int nRow, int nAppend) {
+  if (!m_ado.IsRecordsetOpened()) {
+    m_strLastError = L"Recordset is not opened!!";
+    return 0;
+  }
+  if (nRow > m_nRowCount - 1 && !nAppend) {
+    m_strLastError = L"Row is over!!";
+    return 0;
+  }
+  if (!m_ado.MoveFirst()) {
+    m_ado.SafeLogCopy(this);
+    return 0;
+  }
+  for (LONGLONG i = 0; i <= nRow; ++i) {
+    if (i > m_nRowCount - 1) {
+      if (!AppendRow()) {
+        m_ado.SafeLogCopy(this);
+        return 0;
+      }
+      ++m_nRowCount;
+    } else if (i != nRow && !m_ado.MoveNext()) {
+      m_ado.SafeLogCopy(this);
+      return 0;
+    }
+  }
+  m_nCurRow = nRow;
+  return 1;
+}
+
+CString ZELExcel::GetText(int nCol) {
+  CString strText;
+  Guard(kExcelGetText, [&] {
+    _variant_t vValue;
+    if (!m_ado.GetFieldValue(_variant_t(static_cast<long>(nCol)), vValue)) return;
+    switch (vValue.vt) {
+      case VT_I2: strText.Format(L"%d", vValue.iVal); break;
+      case VT_BOOL: strText.Format(L"%d", static_cast<short>(vValue.boolVal)); break;
+      case VT_I4: strText.Format(L"%d", static_cast<int>(vValue.lVal)); break;
+      case VT_INT: strText.Format(L"%d", vValue.intVal); break;
+      case VT_UI4: strText.Format(L"%d", static_cast<int>(vValue.ulVal)); break;
+      case VT_UINT: strText.Format(L"%d", static_cast<int>(vValue.uintVal)); break;
+      case VT_UI1: strText.Format(L"%d", vValue.bVal); break;
+      case VT_UI2: strText.Format(L"%d", vValue.uiVal); break;
+      case VT_I1: strText.Format(L"%c", static_cast<wchar_t>(static_cast<unsigned char>(vValue.cVal))); break;
+      case VT_R4: FormatReal(static_cast<double>(vValue.fltVal), strText); break;
+      case VT_R8: FormatReal(vValue.dblVal, strText); break;
+      case VT_BSTR: strText = vValue.bstrVal; break;
+      default: break;  // empty, null, currency, dates, decimals, 64-bit, objects
+    }
+  });
+  m_ado.SafeLogCopy(this);
+  return strText;
+}
+
+CString ZELExcel::GetText(int nRow, int nCol) {
+  if (!m_ado.IsRecordsetOpened()) {
+    m_strLastError = L"Excel is not opened";
+    return CString();
+  }
+  if (nRow >= m_nRowCount) return CString();
+  Seek(nRow, 0);
+  return GetText(nCol);
+}
+
+int ZELExcel::SetText(int nCol, const wchar_t* pszText) {
+  int nDone = 0;
+  Guard(kExcelSetText, [&] {
+    if (!m_ado.SetFieldValue(_variant_t(static_cast<long>(nCol)), _variant_t(pszText ? pszText : L""))) return;
+    nDone = m_ado.Update() ? 1 : 0;
+  });
+  return nDone;
+}
+
+int ZELExcel::SetText(int nRow, int nCol, const wchar_t* pszText) {
+  if (!m_ado.IsRecordsetOpened()) {
+    m_strLastError = L"Excel is not opened";
+    return 0;
+  }
+  Seek(nRow, 1);
+  return SetText(nCol, pszText);
+}
+
+CString ZELExcel::GetLastError() { return m_strLastError; }

@@ -1,0 +1,92 @@
+#include "platform/ado/workbook/SheetTable.h"
+
+#include "platform/oleaut/Bstr.h"
+
+#include <cstdio>
+
+namespace zelado {
+namespace workbook {
+
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+  std::u16string u = Utf16(utf8);
+  return std::wstring(u.begin(), u.end());
+}
+
+// A header cell as a column name: its text, or a number as written.
+std::string HeaderText(const Workbook& wb, const Sheet& s, const Cell* c) {
+  if (!c) return std::string();
+  if (c->kind == Cell::Text) return wb.TextOf(s, *c);
+  if (c->kind == Cell::Number) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.15g", c->num);
+    return buf;
+  }
+  if (c->kind == Cell::Bool) return c->num ? "TRUE" : "FALSE";
+  return std::string();
+}
+
+}  // namespace
+
+SheetTable::SheetTable(Workbook& wb, const std::string& table) : m_wb(wb), m_ref(ParseTable(table)) {
+  int index = wb.FindSheet(m_ref.sheet);
+  if (index < 0) Raise(ErrorKind::UnknownTable, "the workbook has no sheet '" + m_ref.sheet + "'");
+  m_sheet = static_cast<size_t>(index);
+  Sheet& s = wb.SheetAt(m_sheet);
+  const SheetCells& cells = s.cells;
+  m_header = m_ref.whole ? cells.FirstRow() : m_ref.row0;
+  m_col0 = m_ref.whole ? cells.FirstCol() : m_ref.col0;
+  uint32_t colEnd = cells.ColEnd();
+  if (!m_ref.whole) colEnd = std::min(colEnd, m_ref.col1 + 1);
+  m_name = Wide(TableName(m_ref));
+  // An empty range still has one column, so that it opens and rows can be added.
+  if (colEnd <= m_col0) colEnd = m_col0 + 1;
+  for (uint32_t c = m_col0; c < colEnd; ++c) {
+    Column col;
+    std::string name = HeaderText(wb, s, cells.At(m_header, c));
+    col.name = name.empty() ? L"F" + std::to_wstring(c - m_col0 + 1) : Wide(name);
+    col.type = adVariant;
+    col.attributes = adFldUpdatable | adFldIsNullable | adFldMayBeNull;
+    col.definedSize = 255;
+    col.baseTable = m_name;
+    col.baseColumn = Wide(ColumnLetters(c));
+    m_columns.push_back(std::move(col));
+  }
+}
+
+int SheetTable::SheetColumn(const std::wstring& base) const {
+  std::string letters(base.begin(), base.end());
+  int c = ColumnOfLetters(letters);
+  if (c < static_cast<int>(m_col0) || c >= static_cast<int>(m_col0 + m_columns.size())) return -1;
+  return c;
+}
+
+uint32_t SheetTable::RowEnd() const {
+  uint32_t end = m_wb.SheetAt(m_sheet).cells.RowEnd();
+  if (!m_ref.whole) end = std::min(end, m_ref.row1 + 1);
+  return std::max(end, FirstRow());
+}
+
+Value SheetTable::ValueAt(uint32_t row, uint32_t col) const {
+  const Sheet& s = m_wb.SheetAt(m_sheet);
+  const Cell* c = s.cells.At(row, col);
+  if (!c) return Value();
+  switch (c->kind) {
+    case Cell::Number: return m_wb.IsDate(*c) ? Value::Day(m_wb.DateOf(*c)) : Value::Dbl(c->num);
+    case Cell::Text: return Value::Str(m_wb.TextOf(s, *c));
+    case Cell::Bool: return Value::Flag(c->num != 0);
+    default: return Value();
+  }
+}
+
+void SheetTable::Read(uint32_t row, const std::vector<Column>& columns, Row& out) const {
+  out.resize(columns.size());
+  for (size_t i = 0; i < columns.size(); ++i) {
+    int c = SheetColumn(columns[i].baseColumn);
+    out[i] = c < 0 ? Value() : ValueAt(row, static_cast<uint32_t>(c));
+  }
+}
+
+}  // namespace workbook
+}  // namespace zelado
