@@ -17,6 +17,7 @@
 #include <new>
 #include <system_error>
 
+#include "ZELExport.h"
 #include "platform/base/WinError.h"
 #include "platform/mfc/File.h"
 #include "platform/oleaut/ComError.h"
@@ -42,10 +43,10 @@ struct ZELFailure {
 };
 
 namespace zel_failure_detail {
-ZELFailure FromCom(const _com_error& e);
-ZELFailure FromMemory();
-ZELFailure FromFramework(const CException& e);
-ZELFailure FromSystem(const std::system_error& e);
+ZEL_EXPORT ZELFailure FromCom(const _com_error& e);
+ZEL_EXPORT ZELFailure FromMemory();
+ZEL_EXPORT ZELFailure FromFramework(const CException& e);
+ZEL_EXPORT ZELFailure FromSystem(const std::system_error& e);
 
 // A reporter that cannot make its record (memory is gone) has nowhere to
 // turn; the operation still answers its failure.

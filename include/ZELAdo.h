@@ -21,6 +21,8 @@
 // never does it.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "ZELLog.h"
 #include "platform/ado/Ado.h"
 #include "platform/mfc/String.h"
@@ -30,7 +32,7 @@
 enum ZelAdoSite : int;
 struct ZELFailure;
 
-class ZELAdo : public ZELLog {
+class ZEL_EXPORT ZELAdo : public ZELLog {
 public:
   explicit ZELAdo(ZELLog* pParent = NULL, int nLevel = 1, const wchar_t* pszName = NULL);
   ZELAdo(const ZELAdo& src);

@@ -15,9 +15,11 @@
 // be made or written. Markup never fails. Nothing is logged.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "ZELHtmlElement.h"
 
-class ZELHtml {
+class ZEL_EXPORT ZELHtml {
 public:
   ZELHtml();
   virtual ~ZELHtml();

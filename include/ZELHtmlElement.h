@@ -27,6 +27,8 @@
 #include <functional>
 #include <string>
 
+#include "ZELExport.h"
+
 #include "platform/mfc/Array.h"
 #include "platform/mfc/String.h"
 
@@ -49,12 +51,12 @@ enum ZELHTML_ELEMENT_TYPE {
   ZELHTML_EMPTY_TAG = 4,  // "<name ... />", or a start tag an outer end tag closed
 };
 
-struct __ZEL_HTML_ATTRIBUTE {
+struct ZEL_EXPORT __ZEL_HTML_ATTRIBUTE {
   CString strName;   // as written
   CString strValue;  // as written, double quotes included: "abc" is 5 characters
 };
 
-class ZELHtmlElement {
+class ZEL_EXPORT ZELHtmlElement {
 public:
   explicit ZELHtmlElement(ZELHtmlElement* pParent);
   virtual ~ZELHtmlElement();

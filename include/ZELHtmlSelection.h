@@ -4,9 +4,11 @@
 // not noticed here (reset or refill the selection after one).
 #pragma once
 
+#include "ZELExport.h"
+
 #include "ZELHtmlElement.h"
 
-class ZELHtmlSelection {
+class ZEL_EXPORT ZELHtmlSelection {
 public:
   ZELHtmlSelection();
   virtual ~ZELHtmlSelection();

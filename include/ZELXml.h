@@ -15,6 +15,8 @@
 // handles stay valid after Close and after the object is gone.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "ZELFile.h"
 #include "platform/mfc/Array.h"
 #include "platform/mfc/String.h"
@@ -23,7 +25,7 @@
 enum ZelXmlSite : int;
 struct ZELFailure;
 
-class ZELXml : public ZELFile {
+class ZEL_EXPORT ZELXml : public ZELFile {
 public:
   explicit ZELXml(ZELLog* pLog = NULL, int nLevel = 1, const wchar_t* pszName = NULL);
   // Copies share the document, as after operator=.

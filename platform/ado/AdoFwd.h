@@ -2,6 +2,8 @@
 // pass them around.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/ado/AdoEnums.h"
 #include "platform/ado/AdoErrors.h"
 #include "platform/base/Com.h"
@@ -23,17 +25,17 @@ typedef _com_ptr_t<Field> FieldPtr;
 typedef _com_ptr_t<Parameters> ParametersPtr;
 typedef _com_ptr_t<_Parameter> _ParameterPtr;
 
-extern const CLSID CLSID_Connection;
-extern const CLSID CLSID_Recordset;
-extern const CLSID CLSID_Command;
-extern const CLSID CLSID_Parameter;
+extern ZEL_EXPORT const CLSID CLSID_Connection;
+extern ZEL_EXPORT const CLSID CLSID_Recordset;
+extern ZEL_EXPORT const CLSID CLSID_Command;
+extern ZEL_EXPORT const CLSID CLSID_Parameter;
 
 // Found by _com_ptr_t<T>::CreateInstance; a class id of another kind of
 // object answers REGDB_E_CLASSNOTREG.
-HRESULT ZelCreateObject(const CLSID& clsid, _Connection** out);
-HRESULT ZelCreateObject(const CLSID& clsid, _Recordset** out);
-HRESULT ZelCreateObject(const CLSID& clsid, _Command** out);
-HRESULT ZelCreateObject(const CLSID& clsid, _Parameter** out);
+ZEL_EXPORT HRESULT ZelCreateObject(const CLSID& clsid, _Connection** out);
+ZEL_EXPORT HRESULT ZelCreateObject(const CLSID& clsid, _Recordset** out);
+ZEL_EXPORT HRESULT ZelCreateObject(const CLSID& clsid, _Command** out);
+ZEL_EXPORT HRESULT ZelCreateObject(const CLSID& clsid, _Parameter** out);
 
 namespace zelado {
 class Session;

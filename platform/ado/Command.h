@@ -2,6 +2,8 @@
 // parameters, or a stored procedure where the engine has them.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/ado/AdoFwd.h"
 
 #include <string>
@@ -11,7 +13,7 @@ namespace zelado {
 struct Value;
 }  // namespace zelado
 
-struct _Command : IDispatch {
+struct ZEL_EXPORT _Command : IDispatch {
   _Command();
   ~_Command() override;
 
@@ -20,7 +22,7 @@ struct _Command : IDispatch {
   void PutActiveConnection(const _variant_t& connection);
   _ConnectionPtr GetActiveConnection();
   void PutCommandText(_bstr_t text);
-  void ZelPutCommandText(const wchar_t* text, size_t length);  // keeps the room of the old text
+  ZEL_NO_EXPORT void ZelPutCommandText(const wchar_t* text, size_t length);  // keeps the room of the old text
   _bstr_t GetCommandText();
   void PutCommandType(CommandTypeEnum type);
   CommandTypeEnum GetCommandType();
@@ -33,11 +35,11 @@ struct _Command : IDispatch {
   _ParameterPtr CreateParameter(_bstr_t Name, DataTypeEnum Type, ParameterDirectionEnum Direction, long Size,
                                 const _variant_t& Value = vtMissing);
   // The same from a plain name, so a caller holding one makes no string for it.
-  _ParameterPtr ZelCreateParameter(const wchar_t* name, size_t length, DataTypeEnum Type,
+  ZEL_NO_EXPORT _ParameterPtr ZelCreateParameter(const wchar_t* name, size_t length, DataTypeEnum Type,
                                    ParameterDirectionEnum Direction, long Size, const _variant_t& Value);
   // Makes a parameter as above and appends it, for a caller that builds the
   // collection again for each run.
-  void ZelAppendParameter(const wchar_t* name, size_t length, DataTypeEnum Type, ParameterDirectionEnum Direction,
+  ZEL_NO_EXPORT void ZelAppendParameter(const wchar_t* name, size_t length, DataTypeEnum Type, ParameterDirectionEnum Direction,
                           long Size, const _variant_t& Value);
 
   // Options: a CommandTypeEnum (adCmdText, adCmdStoredProc, adCmdTable),

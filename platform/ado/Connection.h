@@ -2,12 +2,14 @@
 // Methods raise _com_error on failure (AdoErrors.h lists the codes).
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/ado/AdoFwd.h"
 
 #include <memory>
 #include <string>
 
-struct _Connection : IDispatch {
+struct ZEL_EXPORT _Connection : IDispatch {
   _Connection();
   ~_Connection() override;
 
@@ -41,7 +43,7 @@ struct _Connection : IDispatch {
 
   // For the recordsets and commands of this connection; raises
   // adErrObjectClosed when the connection is not open.
-  zelado::Session& ZelSession();
+  ZEL_NO_EXPORT zelado::Session& ZelSession();
 
 private:
   std::unique_ptr<zelado::Session> m_session;

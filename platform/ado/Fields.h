@@ -2,12 +2,14 @@
 // bound to the recordset: a field read after a move gives the new record.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/ado/AdoFwd.h"
 
 #include <memory>
 #include <vector>
 
-struct Field : IDispatch {
+struct ZEL_EXPORT Field : IDispatch {
   Field(std::shared_ptr<zelado::RecordsetState> state, long index);
   ~Field() override;
 
@@ -37,7 +39,7 @@ private:
   long m_index;
 };
 
-struct Fields : IDispatch {
+struct ZEL_EXPORT Fields : IDispatch {
   explicit Fields(std::shared_ptr<zelado::RecordsetState> state);
   ~Fields() override;
 

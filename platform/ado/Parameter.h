@@ -1,18 +1,20 @@
 // A command parameter and the ordered collection of a command's parameters.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/ado/AdoFwd.h"
 
 #include <string>
 #include <vector>
 
-struct _Parameter : IDispatch {
+struct ZEL_EXPORT _Parameter : IDispatch {
   _Parameter();
   ~_Parameter() override;
 
   _bstr_t GetName();
   void PutName(_bstr_t name);
-  void ZelPutName(const wchar_t* name, size_t length);  // keeps the room of the old name
+  ZEL_NO_EXPORT void ZelPutName(const wchar_t* name, size_t length);  // keeps the room of the old name
   _variant_t GetValue();
   void PutValue(const _variant_t& value);
   DataTypeEnum GetType();
@@ -32,7 +34,7 @@ struct _Parameter : IDispatch {
   HRESULT AppendChunk(const _variant_t& Data);
   // Back to the state of a new parameter but for the name and a text value,
   // for reuse by a maker that puts both.
-  void ZelReset();
+  ZEL_NO_EXPORT void ZelReset();
 
 private:
   std::wstring m_name;
@@ -46,7 +48,7 @@ private:
   bool m_appending = false;
 };
 
-struct Parameters : IDispatch {
+struct ZEL_EXPORT Parameters : IDispatch {
   Parameters();
   ~Parameters() override;
 
@@ -63,11 +65,11 @@ struct Parameters : IDispatch {
   // A new parameter for the command: one deleted from here that no one
   // else held, made like new but for the name and text it may still have
   // (the maker puts both), or a fresh one.
-  _ParameterPtr ZelMake();
+  ZEL_NO_EXPORT _ParameterPtr ZelMake();
   // Appends a parameter ZelMake just gave, which cannot be here already.
   void ZelAdd(_ParameterPtr made) { m_items.push_back(std::move(made)); }
   // Deletes every parameter, last first, as Delete would one by one.
-  void ZelClear();
+  ZEL_NO_EXPORT void ZelClear();
 
 private:
   static constexpr size_t kSpares = 64;

@@ -5,12 +5,14 @@
 // when the rows are not one table's). Methods raise _com_error on failure.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/ado/AdoFwd.h"
 
 #include <functional>
 #include <memory>
 
-struct _Recordset : IDispatch {
+struct ZEL_EXPORT _Recordset : IDispatch {
   _Recordset();
   ~_Recordset() override;
 
@@ -38,7 +40,7 @@ struct _Recordset : IDispatch {
   _variant_t GetCollect(const _variant_t& Index);
   // GetCollect into the caller's variant, whose old value goes only once
   // the new one is made: a read per field per row.
-  void ZelCollectInto(const VARIANT& Index, VARIANT& value);
+  ZEL_NO_EXPORT void ZelCollectInto(const VARIANT& Index, VARIANT& value);
   void PutCollect(const _variant_t& Index, const _variant_t& value);
 
   HRESULT AddNew(const _variant_t& FieldList = vtMissing, const _variant_t& Values = vtMissing);
@@ -57,24 +59,24 @@ struct _Recordset : IDispatch {
 
   // The answer of an Execute: the rows as a forward-only recordset, or none
   // with adExecuteNoRecords; RecordsAffected takes the engine's count.
-  static _RecordsetPtr ZelExecuted(_Connection* connection, std::unique_ptr<zelado::RowStream> rows,
+  ZEL_NO_EXPORT static _RecordsetPtr ZelExecuted(_Connection* connection, std::unique_ptr<zelado::RowStream> rows,
                                    VARIANT* RecordsAffected, long Options);
   // The same for a command run again and again. Its closed answers are kept
   // in `spares`, and one that no one else holds and that is still as it was
   // made answers again a statement without rows, instead of a new recordset.
   // Two, as a caller holds the last answer while it runs the next.
-  static _RecordsetPtr ZelExecuted(_Connection* connection, std::unique_ptr<zelado::RowStream> rows,
+  ZEL_NO_EXPORT static _RecordsetPtr ZelExecuted(_Connection* connection, std::unique_ptr<zelado::RowStream> rows,
                                    VARIANT* RecordsAffected, long Options, _RecordsetPtr (&spares)[2]);
 
   // Opens this recordset over rows a connection or a command produced; a
   // stream without columns leaves it closed. `reopen` runs the source again
   // (Requery, MoveFirst of a forward-only cursor).
-  void ZelAttach(_Connection* connection, std::unique_ptr<zelado::RowStream> rows, CursorTypeEnum cursor,
+  ZEL_NO_EXPORT void ZelAttach(_Connection* connection, std::unique_ptr<zelado::RowStream> rows, CursorTypeEnum cursor,
                  LockTypeEnum lock, std::function<std::unique_ptr<zelado::RowStream>()> reopen = nullptr);
 
 private:
   // Closed, held by one handle only, and in every respect as new.
-  bool ZelAsNew();
+  ZEL_NO_EXPORT bool ZelAsNew();
 
   std::shared_ptr<zelado::RecordsetState> m_state;
   FieldsPtr m_fields;

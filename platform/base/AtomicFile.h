@@ -14,10 +14,12 @@
 // it is written directly; a folder is refused with EISDIR.
 #pragma once
 
+#include "ZELExport.h"
+
 #include <cstddef>
 #include <string>
 
-class ZelAtomicFile {
+class ZEL_EXPORT ZelAtomicFile {
 public:
   ZelAtomicFile() = default;
   ~ZelAtomicFile();

@@ -10,6 +10,8 @@
 // load time.
 #pragma once
 
+#include "ZELExport.h"
+
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -32,7 +34,7 @@ inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
 inline BOOL IsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
 #define IsEqualCLSID(a, b) IsEqualGUID(a, b)
 #define IsEqualIID(a, b) IsEqualGUID(a, b)
-extern const GUID GUID_NULL;
+extern ZEL_EXPORT const GUID GUID_NULL;
 
 // Apartments. The first initialisation of a thread answers S_OK, another of
 // the same mode S_FALSE (each needs its CoUninitialize), the other mode
@@ -41,12 +43,12 @@ extern const GUID GUID_NULL;
 #define COINIT_APARTMENTTHREADED 0x2
 #define COINIT_DISABLE_OLE1DDE 0x4
 #define COINIT_SPEED_OVER_MEMORY 0x8
-HRESULT CoInitialize(LPVOID pvReserved);
-HRESULT CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit);
-void CoUninitialize();
+ZEL_EXPORT HRESULT CoInitialize(LPVOID pvReserved);
+ZEL_EXPORT HRESULT CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit);
+ZEL_EXPORT void CoUninitialize();
 // TRUE while the calling thread is in an apartment; stand-ins answer
 // CO_E_NOTINITIALIZED when it is not.
-BOOL ZelComIsInitialized();
+ZEL_EXPORT BOOL ZelComIsInitialized();
 
 // Security set-up has nothing to do in one process; kept for the callers.
 #define RPC_C_AUTHN_LEVEL_DEFAULT 0
@@ -56,10 +58,10 @@ BOOL ZelComIsInitialized();
 #define RPC_C_AUTHN_WINNT 10
 #define RPC_C_AUTHZ_NONE 0
 #define EOAC_NONE 0
-HRESULT CoInitializeSecurity(LPVOID pSecDesc, LONG cAuthSvc, LPVOID asAuthSvc, LPVOID pReserved1,
+ZEL_EXPORT HRESULT CoInitializeSecurity(LPVOID pSecDesc, LONG cAuthSvc, LPVOID asAuthSvc, LPVOID pReserved1,
                              DWORD dwAuthnLevel, DWORD dwImpLevel, LPVOID pAuthList, DWORD dwCapabilities,
                              LPVOID pReserved3);
-HRESULT CoSetProxyBlanket(struct IUnknown* pProxy, DWORD dwAuthnSvc, DWORD dwAuthzSvc, LPWSTR pServerPrincName,
+ZEL_EXPORT HRESULT CoSetProxyBlanket(struct IUnknown* pProxy, DWORD dwAuthnSvc, DWORD dwAuthzSvc, LPWSTR pServerPrincName,
                           DWORD dwAuthnLevel, DWORD dwImpLevel, LPVOID pAuthInfo, DWORD dwCapabilities);
 
 #define CLSCTX_INPROC_SERVER 0x1

@@ -29,4 +29,4 @@ ZEL_EXPORT DWORD QueryDosDeviceW(LPCWSTR lpDeviceName, LPWSTR lpTargetPath, DWOR
 
 // For the stand-ins: the UTF-8 target of a defined name ("COM3", "E:",
 // "\\.\COM3"), or an empty string when the name is not defined.
-std::string ZelDosDeviceTarget(const wchar_t* name);
+ZEL_EXPORT std::string ZelDosDeviceTarget(const wchar_t* name);

@@ -7,12 +7,14 @@
 // closed by one thread while another waits on it lives until the wait ends.
 #pragma once
 
+#include "ZELExport.h"
+
 #include <memory>
 
 #include "platform/base/WinError.h"
 #include "platform/base/WinTypes.h"
 
-class ZelKernelObject {
+class ZEL_EXPORT ZelKernelObject {
 public:
   virtual ~ZelKernelObject() = default;
   // Waiting. Both are called with the wait lock held (see ZelSignalChanged).
@@ -28,9 +30,9 @@ public:
 };
 
 // Puts an object into the table and answers its new handle.
-HANDLE ZelRegisterHandle(std::shared_ptr<ZelKernelObject> obj);
+ZEL_EXPORT HANDLE ZelRegisterHandle(std::shared_ptr<ZelKernelObject> obj);
 // The object of a handle, or nullptr (last error ERROR_INVALID_HANDLE).
-std::shared_ptr<ZelKernelObject> ZelLookupHandle(HANDLE h);
+ZEL_EXPORT std::shared_ptr<ZelKernelObject> ZelLookupHandle(HANDLE h);
 template <class T>
 std::shared_ptr<T> ZelLookupHandleAs(HANDLE h) {
   auto p = std::dynamic_pointer_cast<T>(ZelLookupHandle(h));
@@ -39,8 +41,8 @@ std::shared_ptr<T> ZelLookupHandleAs(HANDLE h) {
 }
 // Runs fn with the wait lock held, then wakes every waiter to look again.
 // A waitable object changes its state only through this.
-void ZelLockWaits();
-void ZelUnlockWaits();
+ZEL_EXPORT void ZelLockWaits();
+ZEL_EXPORT void ZelUnlockWaits();
 template <class Fn>
 void ZelSignalChanged(Fn fn) {
   ZelLockWaits();
@@ -53,15 +55,15 @@ void ZelSignalChanged(Fn fn) {
   ZelUnlockWaits();
 }
 
-BOOL CloseHandle(HANDLE hObject);
+ZEL_EXPORT BOOL CloseHandle(HANDLE hObject);
 
 #define WAIT_OBJECT_0 0x00000000L
 #define WAIT_ABANDONED 0x00000080L
 #define WAIT_ABANDONED_0 0x00000080L
 #define WAIT_FAILED ((DWORD)0xFFFFFFFF)
 #define MAXIMUM_WAIT_OBJECTS 64
-DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
-DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll, DWORD dwMilliseconds);
+ZEL_EXPORT DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+ZEL_EXPORT DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll, DWORD dwMilliseconds);
 
 typedef struct _SECURITY_ATTRIBUTES {
   DWORD nLength;
@@ -70,6 +72,6 @@ typedef struct _SECURITY_ATTRIBUTES {
 } SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 
 // Events. A name is accepted but events are not shared by name.
-HANDLE CreateEventW(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManualReset, BOOL bInitialState, LPCWSTR lpName);
-BOOL SetEvent(HANDLE hEvent);
-BOOL ResetEvent(HANDLE hEvent);
+ZEL_EXPORT HANDLE CreateEventW(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManualReset, BOOL bInitialState, LPCWSTR lpName);
+ZEL_EXPORT BOOL SetEvent(HANDLE hEvent);
+ZEL_EXPORT BOOL ResetEvent(HANDLE hEvent);

@@ -21,4 +21,4 @@ ZEL_EXPORT BOOL FreeLibrary(HMODULE hLibModule);
 
 // For tests: names without a slash are looked for in this folder only.
 // NULL or empty puts the usual search back.
-void ZelSetModuleFolder(const char* folder);
+ZEL_EXPORT void ZelSetModuleFolder(const char* folder);

@@ -26,4 +26,4 @@ ZEL_EXPORT BOOL ReleaseMutex(HANDLE hMutex);
 
 // For tests: the folder of the lock files, so that a test can run beside a
 // real holder without meeting it. Empty restores the default.
-void ZelSetNamedMutexFolder(const char* folder);
+ZEL_EXPORT void ZelSetNamedMutexFolder(const char* folder);

@@ -14,11 +14,13 @@
 // free blocks.
 #pragma once
 
+#include "ZELExport.h"
+
 #include <cstddef>
 
 const size_t kZelPoolLargest = 512;
 
 // n in [1, kZelPoolLargest]; aligned to 8. Throws std::bad_alloc.
-void* ZelPoolAlloc(size_t n);
+ZEL_EXPORT void* ZelPoolAlloc(size_t n);
 // p from ZelPoolAlloc (or null).
-void ZelPoolFree(void* p);
+ZEL_EXPORT void ZelPoolFree(void* p);

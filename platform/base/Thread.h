@@ -5,6 +5,8 @@
 // read its exit code. A thread started suspended waits for ResumeThread.
 #pragma once
 
+#include "ZELExport.h"
+
 #include <cstdint>
 #include <functional>
 
@@ -23,20 +25,20 @@
 // Starts fn on a new thread; its result is the thread's exit code. Answers
 // the thread's handle (and its id in *pThreadId), or NULL with the last
 // error set when the system refuses another thread.
-HANDLE ZelStartThread(std::function<DWORD()> fn, DWORD dwCreationFlags, DWORD* pThreadId);
+ZEL_EXPORT HANDLE ZelStartThread(std::function<DWORD()> fn, DWORD dwCreationFlags, DWORD* pThreadId);
 
-uintptr_t _beginthreadex(void* security, unsigned stack_size, unsigned(__stdcall* start_address)(void*),
+ZEL_EXPORT uintptr_t _beginthreadex(void* security, unsigned stack_size, unsigned(__stdcall* start_address)(void*),
                          void* arglist, unsigned initflag, unsigned* thrdaddr);
 // Ends the calling thread, which must have been started by this layer.
-[[noreturn]] void _endthreadex(unsigned retval);
+[[noreturn]] ZEL_EXPORT void _endthreadex(unsigned retval);
 
-BOOL GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
-DWORD ResumeThread(HANDLE hThread);
-BOOL SetThreadPriority(HANDLE hThread, int nPriority);
+ZEL_EXPORT BOOL GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
+ZEL_EXPORT DWORD ResumeThread(HANDLE hThread);
+ZEL_EXPORT BOOL SetThreadPriority(HANDLE hThread, int nPriority);
 
 // Ids are small numbers given out in order of first use; never 0.
-DWORD GetCurrentThreadId();
-void Sleep(DWORD dwMilliseconds);
+ZEL_EXPORT DWORD GetCurrentThreadId();
+ZEL_EXPORT void Sleep(DWORD dwMilliseconds);
 // Milliseconds of a monotonic clock; wraps after 49.7 days as on Windows.
-DWORD GetTickCount();
-ULONGLONG GetTickCount64();
+ZEL_EXPORT DWORD GetTickCount();
+ZEL_EXPORT ULONGLONG GetTickCount64();

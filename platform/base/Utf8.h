@@ -6,11 +6,13 @@
 // U+FFFD on the way out.
 #pragma once
 
+#include "ZELExport.h"
+
 #include <cwchar>
 #include <string>
 
-std::wstring ZelUtf8ToWide(const char* s, size_t n);
-std::string ZelWideToUtf8(const wchar_t* s, size_t n);
+ZEL_EXPORT std::wstring ZelUtf8ToWide(const char* s, size_t n);
+ZEL_EXPORT std::string ZelWideToUtf8(const wchar_t* s, size_t n);
 // The same into `out`, replacing its content in the room it already has.
-void ZelWideToUtf8Into(const wchar_t* s, size_t n, std::string& out);
+ZEL_EXPORT void ZelWideToUtf8Into(const wchar_t* s, size_t n, std::string& out);
 inline std::string ZelWideToUtf8(const wchar_t* s) { return s ? ZelWideToUtf8(s, wcslen(s)) : std::string(); }

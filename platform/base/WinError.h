@@ -5,6 +5,8 @@
 // words; like the system's they end in "\r\n".
 #pragma once
 
+#include "ZELExport.h"
+
 #include <cstdarg>
 #include <string>
 
@@ -103,13 +105,13 @@
 #define ERROR_INTERNET_TIMEOUT 12002L
 #define WAIT_TIMEOUT 258L
 
-DWORD GetLastError();
-void SetLastError(DWORD dwErrCode);
+ZEL_EXPORT DWORD GetLastError();
+ZEL_EXPORT void SetLastError(DWORD dwErrCode);
 
 // The Win32 code closest to a C library errno value (ERROR_GEN_FAILURE for
 // values with no better match; 0 for 0).
-DWORD ZelWin32FromErrno(int err);
-void ZelSetLastErrorFromErrno(int err);
+ZEL_EXPORT DWORD ZelWin32FromErrno(int err);
+ZEL_EXPORT void ZelSetLastErrorFromErrno(int err);
 
 // The system message table.
 #define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
@@ -131,8 +133,8 @@ typedef HANDLE HLOCAL;
 #define LMEM_FIXED 0x0000
 #define LMEM_ZEROINIT 0x0040
 #define LPTR (LMEM_FIXED | LMEM_ZEROINIT)
-HLOCAL LocalAlloc(UINT uFlags, SIZE_T uBytes);
-HLOCAL LocalFree(HLOCAL hMem);
+ZEL_EXPORT HLOCAL LocalAlloc(UINT uFlags, SIZE_T uBytes);
+ZEL_EXPORT HLOCAL LocalFree(HLOCAL hMem);
 
 // Looks up dwMessageId (a Win32 code or an HRESULT) when FROM_SYSTEM is
 // given, or uses lpSource as the text with FROM_STRING (inserts are then
@@ -141,9 +143,9 @@ HLOCAL LocalFree(HLOCAL hMem);
 // ERROR_MR_MID_NOT_FOUND for a code with no text, ERROR_INSUFFICIENT_BUFFER
 // when nSize is too small. With ALLOCATE_BUFFER, lpBuffer is really a
 // LPWSTR* that receives a buffer to release with LocalFree.
-DWORD FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
+ZEL_EXPORT DWORD FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
                      LPWSTR lpBuffer, DWORD nSize, va_list* Arguments);
 
 // The system text of a code without its trailing line break; empty when the
 // table has none.
-std::wstring ZelSystemMessage(DWORD code);
+ZEL_EXPORT std::wstring ZelSystemMessage(DWORD code);

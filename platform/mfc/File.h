@@ -6,6 +6,8 @@
 // FALSE instead and fills the exception it is given. Text is UTF-8 on disk.
 #pragma once
 
+#include "ZELExport.h"
+
 #include <cstdio>
 #include <string>
 
@@ -13,7 +15,7 @@
 #include "platform/base/WinTypes.h"
 #include "platform/mfc/String.h"
 
-class CException {
+class ZEL_EXPORT CException {
 public:
   CException() = default;
   virtual ~CException() = default;
@@ -29,7 +31,7 @@ public:
   virtual long GetErrorCode() const { return 0; }
 };
 
-class CFileException : public CException {
+class ZEL_EXPORT CFileException : public CException {
 public:
   enum {
     none = 0,
@@ -70,7 +72,7 @@ public:
   CString m_strFileName;
 };
 
-class CFile {
+class ZEL_EXPORT CFile {
 public:
   enum OpenFlags {
     modeRead = 0x0000,
@@ -140,7 +142,7 @@ protected:
 // (and without a "\r" before it); WriteString writes "\n" where the text has
 // one. Text that is not valid UTF-8 reads with U+FFFD in place of the bad
 // bytes. Binary mode writes the text as given.
-class CStdioFile : public CFile {
+class ZEL_EXPORT CStdioFile : public CFile {
 public:
   CStdioFile() = default;
   CStdioFile(LPCWSTR lpszFileName, UINT nOpenFlags);

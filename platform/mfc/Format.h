@@ -7,7 +7,9 @@
 // string prints "(null)"; an unknown conversion is kept as it stands.
 #pragma once
 
+#include "ZELExport.h"
+
 #include <cstdarg>
 #include <string>
 
-std::wstring ZelFormatV(const wchar_t* fmt, va_list args);
+ZEL_EXPORT std::wstring ZelFormatV(const wchar_t* fmt, va_list args);

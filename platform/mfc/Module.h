@@ -6,6 +6,8 @@
 // they are made with new and not deleted by their maker.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/base/WinTypes.h"
 
 struct AFX_EXTENSION_MODULE {
@@ -16,12 +18,12 @@ struct AFX_EXTENSION_MODULE {
 
 // Answers FALSE for a module already initialised with another handle, or a
 // NULL handle; TRUE otherwise.
-BOOL AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, HMODULE hModule);
+ZEL_EXPORT BOOL AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, HMODULE hModule);
 // Ends the module: deletes its CDynLinkLibrary objects (with bAll, every
 // object of the chain).
-void AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL bAll = FALSE);
+ZEL_EXPORT void AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL bAll = FALSE);
 
-class CDynLinkLibrary {
+class ZEL_EXPORT CDynLinkLibrary {
 public:
   explicit CDynLinkLibrary(AFX_EXTENSION_MODULE& state, BOOL bSystem = FALSE);
   CDynLinkLibrary(HINSTANCE hModule, HINSTANCE hResource);
@@ -37,4 +39,4 @@ public:
 };
 
 // The number of objects in the chain (for diagnostics and tests).
-int ZelExtensionChainSize();
+ZEL_EXPORT int ZelExtensionChainSize();

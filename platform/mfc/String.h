@@ -13,6 +13,8 @@
 // The count is atomic, so copies may be handed to other threads.
 #pragma once
 
+#include "ZELExport.h"
+
 #include <atomic>
 #include <cstdarg>
 #include <string>
@@ -23,7 +25,7 @@
 #include "platform/mfc/Array.h"
 #include "platform/mfc/Format.h"
 
-class CString {
+class ZEL_EXPORT CString {
 public:
   CString() noexcept : m_psz(EmptyChars()) {}
   CString(const CString& s) noexcept : m_psz(s.m_psz) { AddRef(); }
@@ -169,12 +171,12 @@ struct ZelEmptyStringRep {
   CString::Rep rep;
   wchar_t nul;
 };
-extern ZelEmptyStringRep g_zelEmptyString;
+extern ZEL_EXPORT ZelEmptyStringRep g_zelEmptyString;
 inline wchar_t* CString::EmptyChars() { return &g_zelEmptyString.nul; }
 
 typedef CString CStringW;
 
-class CStringArray : public CArray<CString, const CString&> {
+class ZEL_EXPORT CStringArray : public CArray<CString, const CString&> {
 public:
   INT_PTR Add(const CString& s) { return CArray<CString, const CString&>::Add(s); }
   INT_PTR Add(const wchar_t* s) { return CArray<CString, const CString&>::Add(CString(s)); }

@@ -1,11 +1,13 @@
 // Locks of the framework: a re-entrant critical section and its scoped user.
 #pragma once
 
+#include "ZELExport.h"
+
 #include <mutex>
 
 #include "platform/base/WinTypes.h"
 
-class CSyncObject {
+class ZEL_EXPORT CSyncObject {
 public:
   virtual ~CSyncObject() = default;
   virtual BOOL Lock(DWORD dwTimeout = INFINITE) = 0;
@@ -13,7 +15,7 @@ public:
 };
 
 // The same thread may lock it again; each Lock needs its Unlock.
-class CCriticalSection : public CSyncObject {
+class ZEL_EXPORT CCriticalSection : public CSyncObject {
 public:
   CCriticalSection() = default;
   CCriticalSection(const CCriticalSection&) = delete;
@@ -32,7 +34,7 @@ private:
 
 // Locks its object on Lock (or at construction with bInitialLock) and
 // unlocks it on destruction if it still holds it.
-class CSingleLock {
+class ZEL_EXPORT CSingleLock {
 public:
   explicit CSingleLock(CSyncObject* pObject, BOOL bInitialLock = FALSE);
   CSingleLock(const CSingleLock&) = delete;

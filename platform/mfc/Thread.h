@@ -5,12 +5,14 @@
 // ResumeThread); then its owner waits on m_hThread and deletes it.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/base/Thread.h"
 #include "platform/base/WinTypes.h"
 
 typedef UINT(__cdecl* AFX_THREADPROC)(LPVOID);
 
-class CWinThread {
+class ZEL_EXPORT CWinThread {
 public:
   CWinThread(const CWinThread&) = delete;
   CWinThread& operator=(const CWinThread&) = delete;
@@ -33,7 +35,7 @@ private:
 };
 
 // Answers NULL (last error set) when the thread cannot be started.
-CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority = THREAD_PRIORITY_NORMAL,
+ZEL_EXPORT CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority = THREAD_PRIORITY_NORMAL,
                            UINT nStackSize = 0, DWORD dwCreateFlags = 0, void* lpSecurityAttrs = NULL);
 // Ends the calling thread of AfxBeginThread with an exit code.
-[[noreturn]] void AfxEndThread(UINT nExitCode, BOOL bDelete = TRUE);
+[[noreturn]] ZEL_EXPORT void AfxEndThread(UINT nExitCode, BOOL bDelete = TRUE);

@@ -7,13 +7,15 @@
 // invalid one, never a wrong date.
 #pragma once
 
+#include "ZELExport.h"
+
 #include <ctime>
 
 #include "platform/base/WinTypes.h"
 #include "platform/mfc/String.h"
 #include "platform/oleaut/DateTime.h"
 
-class CTimeSpan {
+class ZEL_EXPORT CTimeSpan {
 public:
   CTimeSpan() = default;
   CTimeSpan(time_t seconds) : m_span(seconds) {}
@@ -39,7 +41,7 @@ private:
   time_t m_span = 0;
 };
 
-class CTime {
+class ZEL_EXPORT CTime {
 public:
   CTime() = default;
   CTime(time_t t) : m_time(t) {}
@@ -83,7 +85,7 @@ private:
   time_t m_time = 0;
 };
 
-class COleDateTimeSpan {
+class ZEL_EXPORT COleDateTimeSpan {
 public:
   enum DateTimeSpanStatus { valid = 0, invalid = 1, null = 2 };
 
@@ -111,7 +113,7 @@ public:
   DateTimeSpanStatus m_status = valid;
 };
 
-class COleDateTime {
+class ZEL_EXPORT COleDateTime {
 public:
   enum DateTimeStatus { valid = 0, null = 1, invalid = 2, error = -1 };
 

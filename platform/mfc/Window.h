@@ -6,6 +6,8 @@
 // safe from any thread; reading a queue is for its own thread.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/base/WinError.h"
 #include "platform/base/WinTypes.h"
 #include "platform/mfc/String.h"
@@ -51,26 +53,26 @@ typedef MSG* LPMSG;
 // Posts to the queue of the window's thread; FALSE with
 // ERROR_INVALID_WINDOW_HANDLE for a window that is gone. A NULL hwnd posts a
 // thread message to the calling thread.
-BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+ZEL_EXPORT BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 // FALSE with ERROR_INVALID_THREAD_ID when the thread has no queue yet.
-BOOL PostThreadMessageW(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam);
+ZEL_EXPORT BOOL PostThreadMessageW(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam);
 // Calls the window's procedure directly, on the calling thread.
-LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+ZEL_EXPORT LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 // hWnd NULL reads any message of the thread, (HWND)-1 only thread messages;
 // wMsgFilterMin = wMsgFilterMax = 0 takes every message number. WM_QUIT
 // passes every filter.
-BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg);
+ZEL_EXPORT BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg);
 // Waits for a message: >0 for one, 0 for WM_QUIT, -1 for a bad window.
-BOOL GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
+ZEL_EXPORT BOOL GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
 // Calls the procedure of the message's window; 0 when it has none.
-LRESULT DispatchMessageW(const MSG* lpMsg);
-BOOL TranslateMessage(const MSG* lpMsg);
-void PostQuitMessage(int nExitCode);
-BOOL IsWindow(HWND hWnd);
+ZEL_EXPORT LRESULT DispatchMessageW(const MSG* lpMsg);
+ZEL_EXPORT BOOL TranslateMessage(const MSG* lpMsg);
+ZEL_EXPORT void PostQuitMessage(int nExitCode);
+ZEL_EXPORT BOOL IsWindow(HWND hWnd);
 // The thread whose queue a window uses, or 0 for a window that is gone.
-DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId);
+ZEL_EXPORT DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId);
 
-class CWnd {
+class ZEL_EXPORT CWnd {
 public:
   CWnd() = default;
   CWnd(const CWnd&) = delete;

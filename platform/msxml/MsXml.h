@@ -22,6 +22,8 @@
 //   expansion; undeclared namespace prefixes make a document malformed.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/base/Com.h"
 #include "platform/base/WinError.h"
 #include "platform/oleaut/OleAut.h"
@@ -55,7 +57,7 @@ _COM_SMARTPTR_TYPEDEF(IXMLDOMElement, __uuidof(IXMLDOMElement));
 _COM_SMARTPTR_TYPEDEF(IXMLDOMProcessingInstruction, __uuidof(IXMLDOMProcessingInstruction));
 _COM_SMARTPTR_TYPEDEF(IXMLDOMDocument2, __uuidof(IXMLDOMDocument2));
 
-struct IXMLDOMNode : virtual IUnknown {
+struct ZEL_EXPORT IXMLDOMNode : virtual IUnknown {
   virtual _bstr_t GetnodeName() = 0;
   virtual DOMNodeType GetnodeType() = 0;
   virtual _bstr_t GetnamespaceURI() = 0;
@@ -87,7 +89,7 @@ struct IXMLDOMNode : virtual IUnknown {
   virtual IXMLDOMNodePtr selectSingleNode(const _bstr_t& path) = 0;
 };
 
-struct IXMLDOMNodeList : virtual IUnknown {
+struct ZEL_EXPORT IXMLDOMNodeList : virtual IUnknown {
   virtual long Getlength() = 0;
   // NULL for a position outside the list.
   virtual IXMLDOMNodePtr Getitem(long index) = 0;
@@ -95,7 +97,7 @@ struct IXMLDOMNodeList : virtual IUnknown {
 
 // An element's attributes by qualified name. Namespace declarations are
 // not attributes here.
-struct IXMLDOMNamedNodeMap : virtual IUnknown {
+struct ZEL_EXPORT IXMLDOMNamedNodeMap : virtual IUnknown {
   virtual long Getlength() = 0;
   virtual IXMLDOMNodePtr Getitem(long index) = 0;
   virtual IXMLDOMNodePtr getNamedItem(const _bstr_t& name) = 0;
@@ -104,18 +106,18 @@ struct IXMLDOMNamedNodeMap : virtual IUnknown {
   virtual IXMLDOMNodePtr removeNamedItem(const _bstr_t& name) = 0;
 };
 
-struct IXMLDOMElement : virtual IXMLDOMNode {
+struct ZEL_EXPORT IXMLDOMElement : virtual IXMLDOMNode {
   virtual _bstr_t GettagName() = 0;
   virtual _variant_t getAttribute(const _bstr_t& name) = 0;  // null when absent
   virtual void setAttribute(const _bstr_t& name, const _variant_t& value) = 0;
 };
 
-struct IXMLDOMProcessingInstruction : virtual IXMLDOMNode {
+struct ZEL_EXPORT IXMLDOMProcessingInstruction : virtual IXMLDOMNode {
   virtual _bstr_t Gettarget() = 0;
   virtual _bstr_t Getdata() = 0;
 };
 
-struct IXMLDOMDocument2 : virtual IXMLDOMNode {
+struct ZEL_EXPORT IXMLDOMDocument2 : virtual IXMLDOMNode {
   // Kept for the callers: loading is always synchronous, never validates
   // and never fetches anything outside the document.
   virtual void Putasync(VARIANT_BOOL value) = 0;
@@ -147,10 +149,10 @@ struct IXMLDOMDocument2 : virtual IXMLDOMNode {
 };
 
 // The document class of version 3.0, the one class this DOM creates.
-extern const CLSID CLSID_DOMDocument30;
+extern ZEL_EXPORT const CLSID CLSID_DOMDocument30;
 // The creator _com_ptr_t::CreateInstance finds: REGDB_E_CLASSNOTREG for
 // any other class.
-HRESULT ZelCreateObject(const CLSID& clsid, IXMLDOMDocument2** ppOut);
+ZEL_EXPORT HRESULT ZelCreateObject(const CLSID& clsid, IXMLDOMDocument2** ppOut);
 
 // A handle used where a node is needed: raises E_POINTER for NULL, as the
 // original handles do on a call through NULL.

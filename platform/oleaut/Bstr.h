@@ -3,6 +3,8 @@
 // BSTR is a valid empty string everywhere.
 #pragma once
 
+#include "ZELExport.h"
+
 #include <string>
 
 #include "platform/base/WinTypes.h"
@@ -17,21 +19,21 @@ typedef LONG SCODE;
 
 // All of these answer NULL (or FALSE) when memory runs out or the length
 // cannot be represented; none of them throws.
-BSTR SysAllocString(const OLECHAR* psz);
-BSTR SysAllocStringLen(const OLECHAR* strIn, UINT ui);
-BSTR SysAllocStringByteLen(LPCSTR psz, UINT len);
-INT SysReAllocString(BSTR* pbstr, const OLECHAR* psz);
-INT SysReAllocStringLen(BSTR* pbstr, const OLECHAR* psz, UINT len);
-void SysFreeString(BSTR bstrString);
-UINT SysStringLen(BSTR pbstr);
-UINT SysStringByteLen(BSTR bstr);
+ZEL_EXPORT BSTR SysAllocString(const OLECHAR* psz);
+ZEL_EXPORT BSTR SysAllocStringLen(const OLECHAR* strIn, UINT ui);
+ZEL_EXPORT BSTR SysAllocStringByteLen(LPCSTR psz, UINT len);
+ZEL_EXPORT INT SysReAllocString(BSTR* pbstr, const OLECHAR* psz);
+ZEL_EXPORT INT SysReAllocStringLen(BSTR* pbstr, const OLECHAR* psz, UINT len);
+ZEL_EXPORT void SysFreeString(BSTR bstrString);
+ZEL_EXPORT UINT SysStringLen(BSTR pbstr);
+ZEL_EXPORT UINT SysStringByteLen(BSTR bstr);
 
 // UTF-8 <-> BSTR, for the narrow forms of _bstr_t and _variant_t, with the
 // platform's UTF-8 rules: malformed bytes become U+FFFD, never dropped.
-BSTR ZelBstrFromUtf8(const char* psz);
-BSTR ZelBstrFromUtf8Len(const char* p, size_t len);
+ZEL_EXPORT BSTR ZelBstrFromUtf8(const char* psz);
+ZEL_EXPORT BSTR ZelBstrFromUtf8Len(const char* p, size_t len);
 // Code points UTF-8 cannot carry (surrogates, above U+10FFFF) become U+FFFD.
-std::string ZelUtf8FromWide(const wchar_t* p, size_t len);
+ZEL_EXPORT std::string ZelUtf8FromWide(const wchar_t* p, size_t len);
 
 // Locale ids and conversion flags are accepted for signature compatibility.
 // Text forms are fixed whatever the locale: point as decimal separator,

@@ -2,11 +2,13 @@
 // (UTF-8) form is built on first request and kept with the shared buffer.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/oleaut/Bstr.h"
 
 class _variant_t;
 
-class _bstr_t {
+class ZEL_EXPORT _bstr_t {
  public:
   _bstr_t() noexcept;
   _bstr_t(const _bstr_t& s) noexcept;

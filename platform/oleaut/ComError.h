@@ -3,18 +3,20 @@
 // description text for stand-ins that have the engine's message at hand.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/base/Com.h"
 #include "platform/oleaut/BstrT.h"
 
 // The error details an object can attach to a failure.
-struct IErrorInfo : IUnknown {
+struct ZEL_EXPORT IErrorInfo : IUnknown {
   virtual HRESULT GetSource(BSTR* pBstrSource) = 0;
   virtual HRESULT GetDescription(BSTR* pBstrDescription) = 0;
   virtual HRESULT GetHelpFile(BSTR* pBstrHelpFile) = 0;
   virtual HRESULT GetHelpContext(DWORD* pdwHelpContext) = 0;
 };
 
-class _com_error {
+class ZEL_EXPORT _com_error {
  public:
   // fAddRef false: the error takes over the caller's reference to perrinfo.
   explicit _com_error(HRESULT hr, IErrorInfo* perrinfo = nullptr, bool fAddRef = false) noexcept;
@@ -46,6 +48,6 @@ class _com_error {
   mutable wchar_t* m_pszMsg;
 };
 
-[[noreturn]] void _com_issue_error(HRESULT hr);
+[[noreturn]] ZEL_EXPORT void _com_issue_error(HRESULT hr);
 // Throws _com_error(hr, description); description may be NULL.
-[[noreturn]] void ZelThrowComError(HRESULT hr, const wchar_t* description);
+[[noreturn]] ZEL_EXPORT void ZelThrowComError(HRESULT hr, const wchar_t* description);

@@ -5,6 +5,8 @@
 // DISP_E_OVERFLOW and leaves the output untouched.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/oleaut/Bstr.h"
 
 typedef struct tagDEC {
@@ -47,43 +49,43 @@ typedef CY* LPCY;
 #define VARCMP_NULL 3
 
 // DECIMAL from and to the other kinds.
-HRESULT VarDecFromI4(LONG lIn, DECIMAL* pdecOut);
-HRESULT VarDecFromI8(LONG64 i64In, DECIMAL* pdecOut);
-HRESULT VarDecFromUI8(ULONG64 ui64In, DECIMAL* pdecOut);
-HRESULT VarDecFromR4(FLOAT fltIn, DECIMAL* pdecOut);
-HRESULT VarDecFromR8(DOUBLE dblIn, DECIMAL* pdecOut);  // nearest, 15 digits
-HRESULT VarDecFromCy(CY cyIn, DECIMAL* pdecOut);
-HRESULT VarDecFromStr(LPCOLESTR strIn, LCID lcid, ULONG dwFlags, DECIMAL* pdecOut);
-HRESULT VarI4FromDec(const DECIMAL* pdecIn, LONG* plOut);
-HRESULT VarI8FromDec(const DECIMAL* pdecIn, LONG64* pi64Out);
-HRESULT VarUI8FromDec(const DECIMAL* pdecIn, ULONG64* pi64Out);
-HRESULT VarR4FromDec(const DECIMAL* pdecIn, FLOAT* pfltOut);
-HRESULT VarR8FromDec(const DECIMAL* pdecIn, DOUBLE* pdblOut);
-HRESULT VarCyFromDec(const DECIMAL* pdecIn, CY* pcyOut);
+ZEL_EXPORT HRESULT VarDecFromI4(LONG lIn, DECIMAL* pdecOut);
+ZEL_EXPORT HRESULT VarDecFromI8(LONG64 i64In, DECIMAL* pdecOut);
+ZEL_EXPORT HRESULT VarDecFromUI8(ULONG64 ui64In, DECIMAL* pdecOut);
+ZEL_EXPORT HRESULT VarDecFromR4(FLOAT fltIn, DECIMAL* pdecOut);
+ZEL_EXPORT HRESULT VarDecFromR8(DOUBLE dblIn, DECIMAL* pdecOut);  // nearest, 15 digits
+ZEL_EXPORT HRESULT VarDecFromCy(CY cyIn, DECIMAL* pdecOut);
+ZEL_EXPORT HRESULT VarDecFromStr(LPCOLESTR strIn, LCID lcid, ULONG dwFlags, DECIMAL* pdecOut);
+ZEL_EXPORT HRESULT VarI4FromDec(const DECIMAL* pdecIn, LONG* plOut);
+ZEL_EXPORT HRESULT VarI8FromDec(const DECIMAL* pdecIn, LONG64* pi64Out);
+ZEL_EXPORT HRESULT VarUI8FromDec(const DECIMAL* pdecIn, ULONG64* pi64Out);
+ZEL_EXPORT HRESULT VarR4FromDec(const DECIMAL* pdecIn, FLOAT* pfltOut);
+ZEL_EXPORT HRESULT VarR8FromDec(const DECIMAL* pdecIn, DOUBLE* pdblOut);
+ZEL_EXPORT HRESULT VarCyFromDec(const DECIMAL* pdecIn, CY* pcyOut);
 // Exact text, scale kept: -12.3400 stays "-12.3400".
-HRESULT VarBstrFromDec(const DECIMAL* pdecIn, LCID lcid, ULONG dwFlags, BSTR* pbstrOut);
+ZEL_EXPORT HRESULT VarBstrFromDec(const DECIMAL* pdecIn, LCID lcid, ULONG dwFlags, BSTR* pbstrOut);
 
 // DECIMAL arithmetic needed by callers that move between scales.
-HRESULT VarDecCmp(const DECIMAL* pdecLeft, const DECIMAL* pdecRight);  // VARCMP_*
-HRESULT VarDecAdd(const DECIMAL* pdecLeft, const DECIMAL* pdecRight, DECIMAL* pdecResult);
-HRESULT VarDecSub(const DECIMAL* pdecLeft, const DECIMAL* pdecRight, DECIMAL* pdecResult);
-HRESULT VarDecNeg(const DECIMAL* pdecIn, DECIMAL* pdecResult);
-HRESULT VarDecAbs(const DECIMAL* pdecIn, DECIMAL* pdecResult);
-HRESULT VarDecFix(const DECIMAL* pdecIn, DECIMAL* pdecResult);  // toward zero
-HRESULT VarDecInt(const DECIMAL* pdecIn, DECIMAL* pdecResult);  // toward -inf
+ZEL_EXPORT HRESULT VarDecCmp(const DECIMAL* pdecLeft, const DECIMAL* pdecRight);  // VARCMP_*
+ZEL_EXPORT HRESULT VarDecAdd(const DECIMAL* pdecLeft, const DECIMAL* pdecRight, DECIMAL* pdecResult);
+ZEL_EXPORT HRESULT VarDecSub(const DECIMAL* pdecLeft, const DECIMAL* pdecRight, DECIMAL* pdecResult);
+ZEL_EXPORT HRESULT VarDecNeg(const DECIMAL* pdecIn, DECIMAL* pdecResult);
+ZEL_EXPORT HRESULT VarDecAbs(const DECIMAL* pdecIn, DECIMAL* pdecResult);
+ZEL_EXPORT HRESULT VarDecFix(const DECIMAL* pdecIn, DECIMAL* pdecResult);  // toward zero
+ZEL_EXPORT HRESULT VarDecInt(const DECIMAL* pdecIn, DECIMAL* pdecResult);  // toward -inf
 // To at most cDecimals digits after the point, half to even.
-HRESULT VarDecRound(const DECIMAL* pdecIn, int cDecimals, DECIMAL* pdecResult);
+ZEL_EXPORT HRESULT VarDecRound(const DECIMAL* pdecIn, int cDecimals, DECIMAL* pdecResult);
 // Our extension: the same value written with exactly `scale` digits after the
 // point (DISP_E_OVERFLOW when more digits would not fit 96 bits).
-HRESULT ZelDecRescale(const DECIMAL* pdecIn, int scale, DECIMAL* pdecResult);
+ZEL_EXPORT HRESULT ZelDecRescale(const DECIMAL* pdecIn, int scale, DECIMAL* pdecResult);
 // Our extension: the same value with trailing zeros after the point dropped.
-HRESULT ZelDecTrim(const DECIMAL* pdecIn, DECIMAL* pdecResult);
+ZEL_EXPORT HRESULT ZelDecTrim(const DECIMAL* pdecIn, DECIMAL* pdecResult);
 
 // CY from and to the other kinds.
-HRESULT VarCyFromI8(LONG64 i64In, CY* pcyOut);
-HRESULT VarCyFromR8(DOUBLE dblIn, CY* pcyOut);  // half to even at 1/10000
-HRESULT VarCyFromStr(LPCOLESTR strIn, LCID lcid, ULONG dwFlags, CY* pcyOut);
-HRESULT VarR8FromCy(CY cyIn, DOUBLE* pdblOut);
-HRESULT VarI8FromCy(CY cyIn, LONG64* pi64Out);  // half to even
+ZEL_EXPORT HRESULT VarCyFromI8(LONG64 i64In, CY* pcyOut);
+ZEL_EXPORT HRESULT VarCyFromR8(DOUBLE dblIn, CY* pcyOut);  // half to even at 1/10000
+ZEL_EXPORT HRESULT VarCyFromStr(LPCOLESTR strIn, LCID lcid, ULONG dwFlags, CY* pcyOut);
+ZEL_EXPORT HRESULT VarR8FromCy(CY cyIn, DOUBLE* pdblOut);
+ZEL_EXPORT HRESULT VarI8FromCy(CY cyIn, LONG64* pi64Out);  // half to even
 // Up to four decimals, trailing zeros dropped: 12.5000 gives "12.5".
-HRESULT VarBstrFromCy(CY cyIn, LCID lcid, ULONG dwFlags, BSTR* pbstrOut);
+ZEL_EXPORT HRESULT VarBstrFromCy(CY cyIn, LCID lcid, ULONG dwFlags, BSTR* pbstrOut);

@@ -4,6 +4,8 @@
 // BSTR, VARIANT, UNKNOWN and DISPATCH are owned by the array.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/oleaut/Variant.h"
 
 typedef struct tagSAFEARRAYBOUND {
@@ -35,32 +37,32 @@ struct tagSAFEARRAY {
 // Element kinds: I1 I2 I4 I8 UI1 UI2 UI4 UI8 INT UINT R4 R8 CY DATE BSTR
 // DISPATCH ERROR BOOL VARIANT UNKNOWN DECIMAL. NULL for any other kind, for
 // cDims 0, or for a size that does not fit memory.
-SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, SAFEARRAYBOUND* rgsabound);
-SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements);
+ZEL_EXPORT SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, SAFEARRAYBOUND* rgsabound);
+ZEL_EXPORT SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG cElements);
 // DISP_E_ARRAYISLOCKED while locked (the array is not destroyed then).
-HRESULT SafeArrayDestroy(SAFEARRAY* psa);
-HRESULT SafeArrayDestroyData(SAFEARRAY* psa);  // frees elements, keeps shape
-HRESULT SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** ppsaOut);
+ZEL_EXPORT HRESULT SafeArrayDestroy(SAFEARRAY* psa);
+ZEL_EXPORT HRESULT SafeArrayDestroyData(SAFEARRAY* psa);  // frees elements, keeps shape
+ZEL_EXPORT HRESULT SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** ppsaOut);
 // Changes the element count of the last (rightmost) dimension, keeping the
 // elements that stay and freeing those that go.
-HRESULT SafeArrayRedim(SAFEARRAY* psa, SAFEARRAYBOUND* psaboundNew);
+ZEL_EXPORT HRESULT SafeArrayRedim(SAFEARRAY* psa, SAFEARRAYBOUND* psaboundNew);
 
-UINT SafeArrayGetDim(SAFEARRAY* psa);
-UINT SafeArrayGetElemsize(SAFEARRAY* psa);
-HRESULT SafeArrayGetVartype(SAFEARRAY* psa, VARTYPE* pvt);
+ZEL_EXPORT UINT SafeArrayGetDim(SAFEARRAY* psa);
+ZEL_EXPORT UINT SafeArrayGetElemsize(SAFEARRAY* psa);
+ZEL_EXPORT HRESULT SafeArrayGetVartype(SAFEARRAY* psa, VARTYPE* pvt);
 // nDim counts from 1; DISP_E_BADINDEX for a dimension the array does not have.
-HRESULT SafeArrayGetUBound(SAFEARRAY* psa, UINT nDim, LONG* plUbound);
-HRESULT SafeArrayGetLBound(SAFEARRAY* psa, UINT nDim, LONG* plLbound);
+ZEL_EXPORT HRESULT SafeArrayGetUBound(SAFEARRAY* psa, UINT nDim, LONG* plUbound);
+ZEL_EXPORT HRESULT SafeArrayGetLBound(SAFEARRAY* psa, UINT nDim, LONG* plLbound);
 
-HRESULT SafeArrayLock(SAFEARRAY* psa);
-HRESULT SafeArrayUnlock(SAFEARRAY* psa);  // E_UNEXPECTED when not locked
-HRESULT SafeArrayAccessData(SAFEARRAY* psa, void** ppvData);
-HRESULT SafeArrayUnaccessData(SAFEARRAY* psa);
+ZEL_EXPORT HRESULT SafeArrayLock(SAFEARRAY* psa);
+ZEL_EXPORT HRESULT SafeArrayUnlock(SAFEARRAY* psa);  // E_UNEXPECTED when not locked
+ZEL_EXPORT HRESULT SafeArrayAccessData(SAFEARRAY* psa, void** ppvData);
+ZEL_EXPORT HRESULT SafeArrayUnaccessData(SAFEARRAY* psa);
 // rgIndices has one index per dimension, leftmost first. DISP_E_BADINDEX
 // when out of bounds.
-HRESULT SafeArrayPtrOfIndex(SAFEARRAY* psa, LONG* rgIndices, void** ppvData);
+ZEL_EXPORT HRESULT SafeArrayPtrOfIndex(SAFEARRAY* psa, LONG* rgIndices, void** ppvData);
 // Put copies pv into the array (a BSTR's text, a VARIANT deeply, an object
 // with a new reference); Get copies out the same way, so the caller frees
 // what Get gives.
-HRESULT SafeArrayPutElement(SAFEARRAY* psa, LONG* rgIndices, void* pv);
-HRESULT SafeArrayGetElement(SAFEARRAY* psa, LONG* rgIndices, void* pv);
+ZEL_EXPORT HRESULT SafeArrayPutElement(SAFEARRAY* psa, LONG* rgIndices, void* pv);
+ZEL_EXPORT HRESULT SafeArrayGetElement(SAFEARRAY* psa, LONG* rgIndices, void* pv);

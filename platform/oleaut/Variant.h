@@ -3,6 +3,8 @@
 // the whole variant, its wReserved being the kind).
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/base/Com.h"
 #include "platform/oleaut/Bstr.h"
 #include "platform/oleaut/DateTime.h"
@@ -138,21 +140,21 @@ typedef VARIANT* LPVARIANTARG;
 
 // Our extension: whether this layer handles vt, a scalar kind or an array or
 // reference of one (VT_VARIANT only as an array or reference).
-bool ZelIsValidVarType(VARTYPE vt);
+ZEL_EXPORT bool ZelIsValidVarType(VARTYPE vt);
 // Our extension: the bytes one value of a scalar kind (or VT_VARIANT)
 // occupies, as an array element; 0 for EMPTY, NULL and unknown kinds.
-UINT ZelVarTypeSize(VARTYPE vt);
+ZEL_EXPORT UINT ZelVarTypeSize(VARTYPE vt);
 
-void VariantInit(VARIANTARG* pvarg);
+ZEL_EXPORT void VariantInit(VARIANTARG* pvarg);
 // Frees what the variant owns (string, array, object reference) and leaves
 // it VT_EMPTY. DISP_E_BADVARTYPE for a kind it does not know, DISP_E_ARRAYISLOCKED
 // for a locked array; the variant is left unchanged then.
-HRESULT VariantClear(VARIANTARG* pvarg);
+ZEL_EXPORT HRESULT VariantClear(VARIANTARG* pvarg);
 // Deep copy: strings and arrays are duplicated, objects get a reference.
 // A by-reference source is copied as a reference (see VariantCopyInd).
-HRESULT VariantCopy(VARIANTARG* pvargDest, const VARIANTARG* pvargSrc);
+ZEL_EXPORT HRESULT VariantCopy(VARIANTARG* pvargDest, const VARIANTARG* pvargSrc);
 // As VariantCopy, but a by-reference source is copied as the value it refers to.
-HRESULT VariantCopyInd(VARIANT* pvarDest, const VARIANTARG* pvargSrc);
+ZEL_EXPORT HRESULT VariantCopyInd(VARIANT* pvarDest, const VARIANTARG* pvargSrc);
 
 // Converts between every scalar kind (EMPTY NULL I1 I2 I4 I8 UI1 UI2 UI4 UI8
 // INT UINT R4 R8 CY DATE BSTR BOOL DECIMAL ERROR) both ways; objects convert
@@ -166,6 +168,6 @@ HRESULT VariantCopyInd(VARIANT* pvarDest, const VARIANTARG* pvargSrc);
 // True is -1, so it gives the all-ones value of an unsigned kind. ERROR
 // converts to and from the integer kinds only. Text into a date takes the
 // date forms or a day number. Objects and arrays convert only to themselves.
-HRESULT VariantChangeType(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, USHORT wFlags, VARTYPE vt);
-HRESULT VariantChangeTypeEx(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, LCID lcid, USHORT wFlags,
+ZEL_EXPORT HRESULT VariantChangeType(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, USHORT wFlags, VARTYPE vt);
+ZEL_EXPORT HRESULT VariantChangeTypeEx(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, LCID lcid, USHORT wFlags,
                             VARTYPE vt);

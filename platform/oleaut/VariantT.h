@@ -14,11 +14,13 @@
 // to VT_I8.
 #pragma once
 
+#include "ZELExport.h"
+
 #include "platform/oleaut/BstrT.h"
 #include "platform/oleaut/ComError.h"
 #include "platform/oleaut/Variant.h"
 
-class _variant_t : public ::tagVARIANT {
+class ZEL_EXPORT _variant_t : public ::tagVARIANT {
  public:
   _variant_t() noexcept;
   _variant_t(const VARIANT& varSrc);
@@ -121,4 +123,4 @@ class _variant_t : public ::tagVARIANT {
 };
 
 // The absent value: VT_ERROR with DISP_E_PARAMNOTFOUND.
-extern const _variant_t vtMissing;
+extern ZEL_EXPORT const _variant_t vtMissing;

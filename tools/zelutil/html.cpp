@@ -4,11 +4,14 @@
 // zelutil html FILE count PATH NAME              children of a tag name
 // PATH is slash-separated tag names from the top of the document ("/" is
 // the document itself for count); the index picks among matches of its
-// last name.
+// last name. set-attr refuses a tag it could not rebuild without loss, and
+// holds an advisory lock on OUT while it writes it.
 #include <iostream>
 #include <memory>
 
 #include "Command.h"
+#include "FileLock.h"
+#include "HtmlTagCheck.h"
 #include "ZELHtml.h"
 
 namespace {
@@ -18,16 +21,19 @@ struct Args {
   int index = 0;
 };
 
+using zelutil::Failure;
+using zelutil::kExitFailed;
+
 std::unique_ptr<ZELHtml> OpenDoc(const Args& a) {
   auto doc = std::make_unique<ZELHtml>();
-  if (!doc->Open(zelutil::Wide(a.file).c_str())) throw zelutil::Failure(1, "cannot read " + a.file);
+  if (!doc->Open(zelutil::Wide(a.file).c_str())) throw Failure(kExitFailed, "cannot read " + a.file + zelutil::FileProblem(a.file));
   return doc;
 }
 
 ZELHtmlElement* Find(ZELHtml& doc, const Args& a, bool rootAllowed) {
   if (rootAllowed && (a.path == "/" || a.path.empty())) return &doc.m_root;
   ZELHtmlElement* e = doc.FindElement(zelutil::Wide(a.path).c_str(), a.index);
-  if (!e) throw zelutil::Failure(2, "no element " + a.path + " [" + std::to_string(a.index) + "] in " + a.file);
+  if (!e) throw Failure(kExitFailed, "no element " + a.path + " [" + std::to_string(a.index) + "] in " + a.file);
   return e;
 }
 
@@ -58,7 +64,7 @@ void Add(CLI::App& app) {
   attr->callback([a] {
     auto doc = OpenDoc(*a);
     ZELHtmlElement* e = Find(*doc, *a, false);
-    if (!HasAttribute(e, a->name)) throw zelutil::Failure(3, "no attribute " + a->name + " on " + a->path);
+    if (!HasAttribute(e, a->name)) throw Failure(kExitFailed, "no attribute " + a->name + " on " + a->path);
     std::cout << zelutil::Narrow(e->GetAttribute(zelutil::Wide(a->name).c_str())) << "\n";
   });
 
@@ -69,12 +75,19 @@ void Add(CLI::App& app) {
   set->add_option("-o,--output", a->out, "the changed copy")->required();
   set->add_option("-i,--index", a->index, "which match of the last name, from 0");
   set->callback([a] {
+    zelutil::FileLock lock(a->out);
     auto doc = OpenDoc(*a);
     ZELHtmlElement* e = Find(*doc, *a, false);
     if (!e->CanHasChild() && e->GetType() != ZELHTML_EMPTY_TAG)
-      throw zelutil::Failure(2, a->path + " is not a tag that takes attributes");
+      throw Failure(kExitFailed, a->path + " is not a tag that takes attributes");
+    std::string unkept = zelutil::UnkeptTagPart(*e);
+    if (!unkept.empty())
+      throw Failure(kExitFailed, "not changed: the tag " + a->path + " holds " + unkept + ", which setting an attribute would lose");
     e->SetAttribute(zelutil::Wide(a->name).c_str(), zelutil::Wide(a->value).c_str(), TRUE);
-    if (!doc->Save(zelutil::Wide(a->out).c_str())) throw zelutil::Failure(1, "cannot write " + a->out);
+    if (!doc->Save(zelutil::Wide(a->out).c_str())) {
+      std::string why = zelutil::FileProblem(a->out);
+      throw Failure(kExitFailed, "cannot write " + a->out + (why == ": is a folder" ? why : std::string()));
+    }
     std::cout << zelutil::Narrow(e->m_strHtml) << "\n";
   });
 

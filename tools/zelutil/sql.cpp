@@ -3,6 +3,8 @@
 // the tables through the schema query. With --row the statement runs once
 // per row of values, all in one transaction; --blob-in and --blob-out move
 // a file into or out of a long binary field of the first row a query gives.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -12,44 +14,21 @@
 #include <vector>
 
 #include "Command.h"
+#include "SqlValues.h"
 #include "ZELAdo.h"
 #include "sql_proc.h"
 
 namespace {
 
 [[noreturn]] void Fail(ZELAdo& ado, const std::string& what) {
-  std::string reason;
-  if (ado.GetLogCount() > 0) {
-    const ZEL_LOG_RECORD& r = ado.GetLog(ado.GetLogCount() - 1);
-    reason = ": " + zelutil::Narrow(r.strText);
-    if (!r.strDetail.IsEmpty()) reason += " (" + zelutil::Narrow(r.strDetail) + ")";
-  }
-  throw zelutil::Failure(1, what + reason);
-}
-
-// A parameter is a whole number, a number or a text, as it reads.
-void AppendParam(ZELAdo& ado, const std::string& value) {
-  std::wstring wide = zelutil::Wide(value);
-  char* end = nullptr;
-  long long n = std::strtoll(value.c_str(), &end, 10);
-  bool whole = !value.empty() && *end == '\0';
-  double d = std::strtod(value.c_str(), &end);
-  bool number = !value.empty() && *end == '\0';
-  int ok;
-  if (whole)
-    ok = ado.AppendParam(L"", adBigInt, adParamInput, 8, _variant_t(n));
-  else if (number)
-    ok = ado.AppendParam(L"", adDouble, adParamInput, 8, _variant_t(d));
-  else
-    ok = ado.AppendParam(L"", adVarWChar, adParamInput, static_cast<long>(wide.size()), _variant_t(wide.c_str()));
-  if (!ok) Fail(ado, "cannot bind parameter '" + value + "'");
+  throw zelutil::Failure(zelutil::kExitFailed, what + zelutil::LastReport(ado));
 }
 
 // A value read as what it is: dates, numbers and texts each through their
 // typed reader.
 std::string CellText(ZELAdo& ado, long index) {
   _variant_t v;
-  ado.GetFieldValueByIndex(index, v);
+  if (!ado.GetFieldValueByIndex(index, v)) Fail(ado, "cannot read field " + std::to_string(index + 1));
   if (v.vt == VT_NULL) return "NULL";
   if ((v.vt & VT_ARRAY) != 0 && v.parray != NULL) {
     LONG upper = -1;
@@ -57,34 +36,27 @@ std::string CellText(ZELAdo& ado, long index) {
     return "<" + std::to_string(upper + 1) + " bytes>";
   }
   CString text;
+  bool ok;
   if (v.vt == VT_DATE) {
     COleDateTime dt;
     // A whole day reads as the date alone.
-    if (ado.GetFieldValueByIndex(index, dt))
+    ok = ado.GetFieldValueByIndex(index, dt);
+    if (ok)
       text = dt.Format(dt.m_dt == static_cast<double>(static_cast<long long>(dt.m_dt)) ? L"%Y-%m-%d"
                                                                                         : L"%Y-%m-%d %H:%M:%S");
   } else if (v.vt == VT_R8 || v.vt == VT_R4) {
     double d = 0;
-    if (ado.GetFieldValueByIndex(index, d)) text.Format(L"%.15g", d);
+    ok = ado.GetFieldValueByIndex(index, d);
+    if (ok) text.Format(L"%.15g", d);
   } else if (v.vt == VT_I4 || v.vt == VT_I2 || v.vt == VT_UI1 || v.vt == VT_BOOL) {
     long n = 0;
-    if (ado.GetFieldValueByIndex(index, n)) text.Format(L"%d", static_cast<int>(n));
+    ok = ado.GetFieldValueByIndex(index, n);
+    if (ok) text.Format(L"%d", static_cast<int>(n));
   } else {
-    ado.GetFieldValueByIndex(index, text);
+    ok = ado.GetFieldValueByIndex(index, text);
   }
+  if (!ok) Fail(ado, "cannot read field " + std::to_string(index + 1));
   return zelutil::Narrow(text);
-}
-
-// The values of one --row: comma-separated, as they read.
-std::vector<std::string> SplitRow(const std::string& row) {
-  std::vector<std::string> values(1);
-  for (char c : row) {
-    if (c == ',')
-      values.emplace_back();
-    else
-      values.back() += c;
-  }
-  return values;
 }
 
 void RunRows(ZELAdo& ado, const std::string& statement, const std::vector<std::string>& rows) {
@@ -93,7 +65,7 @@ void RunRows(ZELAdo& ado, const std::string& statement, const std::vector<std::s
   if (!ado.CreateCommand()) Fail(ado, "cannot make a command");
   for (const std::string& row : rows) {
     ado.ClearParam();
-    for (const std::string& value : SplitRow(row)) AppendParam(ado, value);
+    for (const zelutil::SqlValue& value : zelutil::SplitCsvRecord(row)) zelutil::BindValue(ado, value);
     if (!ado.ExecuteBindingQuery(text.c_str())) {
       std::string reason = "row '" + row + "' failed";
       ado.Rollback();
@@ -107,19 +79,32 @@ void RunRows(ZELAdo& ado, const std::string& statement, const std::vector<std::s
 // FIELD=FILE
 void SplitBlobArgument(const std::string& arg, std::wstring& field, std::wstring& file) {
   size_t eq = arg.find('=');
-  if (eq == std::string::npos || eq == 0) throw zelutil::Failure(2, "expected FIELD=FILE, got '" + arg + "'");
+  if (eq == std::string::npos || eq == 0)
+    throw zelutil::Failure(zelutil::kExitUsage, "expected FIELD=FILE, got '" + arg + "'");
   field = zelutil::Wide(arg.substr(0, eq));
   file = zelutil::Wide(arg.substr(eq + 1));
+}
+
+_variant_t EmptyBytes() {
+  _variant_t v;
+  v.vt = VT_ARRAY | VT_UI1;
+  v.parray = SafeArrayCreateVector(VT_UI1, 0, 0);
+  return v;
 }
 
 void RunBlob(ZELAdo& ado, const std::string& statement, const std::string& blobIn, const std::string& blobOut) {
   std::wstring field, file;
   if (!ado.OpenRecordset(zelutil::Wide(statement).c_str(), adOpenKeyset, adLockOptimistic))
     Fail(ado, "query failed");
-  if (ado.IsEOF()) throw zelutil::Failure(1, "the query gave no row");
+  if (ado.IsEOF()) throw zelutil::Failure(zelutil::kExitFailed, "the query gave no row");
   if (!blobIn.empty()) {
     SplitBlobArgument(blobIn, field, file);
-    if (!ado.FileToBlob(field.c_str(), file.c_str()) || !ado.Update()) Fail(ado, "cannot store the file");
+    // Appending nothing would keep the old content: an empty file is an
+    // empty field.
+    struct stat st;
+    bool empty = stat(zelutil::Narrow(file.c_str()).c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
+    bool stored = empty ? ado.SetFieldValueByName(field.c_str(), EmptyBytes()) : ado.FileToBlob(field.c_str(), file.c_str());
+    if (!stored || !ado.Update()) Fail(ado, "cannot store the file");
     std::cout << "stored " << zelutil::Narrow(file.c_str()) << " in " << zelutil::Narrow(field.c_str()) << "\n";
   }
   if (!blobOut.empty()) {
@@ -143,23 +128,45 @@ std::string CsvField(const std::string& s) {
   return quoted + "\"";
 }
 
-void PrintRows(ZELAdo& ado, bool csv) {
-  CStringArray names;
-  long count = ado.GetFieldList(names);
-  std::vector<std::vector<std::string>> rows(1);
-  for (long i = 0; i < count; i++) rows[0].push_back(zelutil::Narrow(names[i]));
-  for (; !ado.IsEOF(); ado.MoveNext()) {
-    rows.emplace_back();
-    for (long i = 0; i < count; i++) rows.back().push_back(CellText(ado, i));
+// One step of a result: false at the end; a failed step ends the run
+// with exit code 1 once what was read is printed.
+bool NextRow(ZELAdo& ado, bool first, std::string& error) {
+  if (!first && !ado.MoveNext()) {
+    error = "reading the next row failed" + zelutil::LastReport(ado);
+    return false;
   }
-  if (csv) {
-    for (const auto& row : rows) {
-      for (size_t i = 0; i < row.size(); i++) std::cout << (i ? "," : "") << CsvField(row[i]);
-      std::cout << "\n";
-    }
-    return;
+  return !ado.IsEOF();
+}
+
+std::vector<std::string> ReadRow(ZELAdo& ado, long count, std::string& error) {
+  std::vector<std::string> row;
+  try {
+    for (long i = 0; i < count; i++) row.push_back(CellText(ado, i));
+  } catch (const zelutil::Failure& f) {
+    error = f.what();
+    row.clear();
   }
-  std::vector<size_t> widths(static_cast<size_t>(count), 0);
+  return row;
+}
+
+void PrintCsvRow(const std::vector<std::string>& row) {
+  for (size_t i = 0; i < row.size(); i++) std::cout << (i ? "," : "") << CsvField(row[i]);
+  std::cout << "\n";
+  zelutil::CheckOutput();
+}
+
+// CSV goes out row by row as the forward-only result gives it.
+void StreamCsv(ZELAdo& ado, const std::vector<std::string>& header, std::string& error) {
+  PrintCsvRow(header);
+  long count = static_cast<long>(header.size());
+  for (bool first = true; error.empty() && NextRow(ado, first, error); first = false) {
+    std::vector<std::string> row = ReadRow(ado, count, error);
+    if (error.empty()) PrintCsvRow(row);
+  }
+}
+
+void PrintTable(const std::vector<std::vector<std::string>>& rows) {
+  std::vector<size_t> widths(rows[0].size(), 0);
   for (const auto& row : rows)
     for (size_t i = 0; i < row.size(); i++) widths[i] = std::max(widths[i], Width(row[i]));
   for (size_t r = 0; r < rows.size(); r++) {
@@ -174,6 +181,25 @@ void PrintRows(ZELAdo& ado, bool csv) {
     }
   }
   std::cout << "(" << rows.size() - 1 << " row" << (rows.size() == 2 ? "" : "s") << ")\n";
+}
+
+void PrintRows(ZELAdo& ado, bool csv) {
+  CStringArray names;
+  long count = ado.GetFieldList(names);
+  std::vector<std::string> header;
+  for (long i = 0; i < count; i++) header.push_back(zelutil::Narrow(names[i]));
+  std::string error;
+  if (csv) {
+    StreamCsv(ado, header, error);
+  } else {
+    std::vector<std::vector<std::string>> rows{header};
+    for (bool first = true; error.empty() && NextRow(ado, first, error); first = false) {
+      rows.push_back(ReadRow(ado, count, error));
+      if (!error.empty()) rows.pop_back();
+    }
+    PrintTable(rows);
+  }
+  if (!error.empty()) throw zelutil::Failure(zelutil::kExitFailed, error);
 }
 
 struct Options {
@@ -197,15 +223,18 @@ void Run(const Options& o) {
   if (!o.blobIn.empty() || !o.blobOut.empty()) return RunBlob(ado, statement, o.blobIn, o.blobOut);
   if (statement == "tables") {
     if (!ado.OpenSchema_Table()) Fail(ado, "cannot list the tables");
-    for (; !ado.IsEOF(); ado.MoveNext()) {
+    std::string error;
+    for (bool first = true; NextRow(ado, first, error); first = false) {
       CString name;
-      ado.GetFieldValueByName(L"TABLE_NAME", name);
+      if (!ado.GetFieldValueByName(L"TABLE_NAME", name)) Fail(ado, "cannot read a table name");
       std::cout << zelutil::Narrow(name) << "\n";
+      zelutil::CheckOutput();
     }
+    if (!error.empty()) throw zelutil::Failure(zelutil::kExitFailed, error);
     return;
   }
   if (!ado.CreateCommand()) Fail(ado, "cannot make a command");
-  for (const std::string& p : o.params) AppendParam(ado, p);
+  for (const std::string& p : o.params) zelutil::BindValue(ado, zelutil::SqlValue{p});
   if (!ado.ExecuteBindingQuery(zelutil::Wide(statement).c_str())) Fail(ado, "statement failed");
   if (ado.IsRecordsetOpened() && ado.GetFieldCount() > 0) {
     PrintRows(ado, o.csv);
@@ -231,9 +260,13 @@ zelutil::Registrar reg("sql", [](CLI::App& app) {
   cmd->add_option("statement", o->statement, "the statement (with ? markers), or \"tables\"");
   cmd->add_option("--proc", o->proc, "run the stored procedure or function NAME with the --param values "
                                      "(in:V, inout:V, out:, ret:), printing its outputs after its rows");
-  cmd->add_option("--param", o->params, "a value for the next ? marker (repeatable)")
+  cmd->add_option("--param", o->params,
+                  "a value for the next ? marker (repeatable): text as written, or int:5, real:2.5, null, "
+                  "text:... for text that reads as a type")
       ->allow_extra_args(false);
-  cmd->add_option("--row", o->rows, "comma-separated values: run once per --row, in one transaction")
+  cmd->add_option("--row", o->rows,
+                  "one CSV record of values (quote a value holding a comma; quoted values are text): run "
+                  "once per --row, in one transaction")
       ->allow_extra_args(false);
   cmd->add_option("--blob-in", o->blobIn, "FIELD=FILE: store the file in the first row the query gives");
   cmd->add_option("--blob-out", o->blobOut, "FIELD=FILE: write the field of the first row to the file");

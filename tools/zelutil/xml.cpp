@@ -6,11 +6,13 @@
 // zelutil xml rm FILE PATH                   remove every node PATH matches
 // PATH is an XPath from the document, names matched as written (so
 // "catalog/item" also in a default namespace); INDEX picks among matches
-// from 0. Changes are saved back to FILE.
+// from 0. Changes are saved back to FILE, under an advisory lock on it so
+// that parallel edits of one file all land.
 #include <iostream>
 #include <memory>
 
 #include "Command.h"
+#include "FileLock.h"
 #include "ZELXml.h"
 
 namespace {
@@ -20,33 +22,44 @@ struct Args {
   long index = 0;
 };
 
-// The text of the newest record, for a message.
-std::string LastReport(ZELXml& x) {
-  if (x.GetLogCount() == 0) return std::string();
-  const ZEL_LOG_RECORD& r = x.GetLog(x.GetLogCount() - 1);
-  return ": " + zelutil::Narrow(r.strText) + (r.strDetail.IsEmpty() ? "" : " (" + zelutil::Narrow(r.strDetail) + ")");
-}
+using zelutil::Failure;
+using zelutil::kExitFailed;
+using zelutil::kExitUsage;
+using zelutil::LastReport;
 
 std::unique_ptr<ZELXml> OpenDoc(const Args& a) {
   auto x = std::make_unique<ZELXml>();
-  if (!x->Open(zelutil::Wide(a.file).c_str())) throw zelutil::Failure(1, "cannot load " + a.file + LastReport(*x));
+  if (!x->Open(zelutil::Wide(a.file).c_str())) {
+    std::string why = zelutil::FileProblem(a.file);
+    throw Failure(kExitFailed, "cannot load " + a.file + (why.empty() ? LastReport(*x) : why));
+  }
   return x;
 }
 
 int Count(ZELXml& x, const Args& a) {
   int n = x.GetNodeCount2(zelutil::Wide(a.path).c_str());
-  if (n < 0) throw zelutil::Failure(2, "not a path of nodes: " + a.path);
+  if (n < 0) throw Failure(kExitUsage, "not a path of nodes: " + a.path + LastReport(x));
   return n;
 }
 
 IXMLDOMNodePtr Find(ZELXml& x, const Args& a) {
   if (a.index < 0 || a.index >= Count(x, a))
-    throw zelutil::Failure(2, "no node " + a.path + " [" + std::to_string(a.index) + "] in " + a.file);
+    throw Failure(kExitFailed, "no node " + a.path + " [" + std::to_string(a.index) + "] in " + a.file);
   return x.GetNode2(zelutil::Wide(a.path).c_str(), a.index);
 }
 
 void SaveBack(ZELXml& x, const Args& a) {
-  if (!x.Save()) throw zelutil::Failure(1, "cannot save " + a.file + LastReport(x));
+  if (!x.Save()) throw Failure(kExitFailed, "cannot save " + a.file + LastReport(x));
+}
+
+// A missing attribute is a failure, as in every subcommand that reads one.
+bool HasAttribute(IXMLDOMNodePtr& node, const std::string& name) {
+  try {
+    IXMLDOMNamedNodeMapPtr attributes = node->Getattributes();
+    return attributes && attributes->getNamedItem(_bstr_t(zelutil::Wide(name).c_str()));
+  } catch (const _com_error&) {
+    return false;
+  }
 }
 
 void Add(CLI::App& app) {
@@ -60,8 +73,8 @@ void Add(CLI::App& app) {
   make->callback([a] {
     ZELXml x;
     _bstr_t root(zelutil::Wide(a->name).c_str());
-    if (!x.New() || !x.CreateRoot(root)) throw zelutil::Failure(2, "cannot make a root named " + a->name + LastReport(x));
-    if (!x.SaveAs(zelutil::Wide(a->file).c_str())) throw zelutil::Failure(1, "cannot save " + a->file + LastReport(x));
+    if (!x.New() || !x.CreateRoot(root)) throw Failure(kExitUsage, "cannot make a root named " + a->name + LastReport(x));
+    if (!x.SaveAs(zelutil::Wide(a->file).c_str())) throw Failure(kExitFailed, "cannot save " + a->file + LastReport(x));
   });
 
   auto* get = xml->add_subcommand("get", "print the text of the node at PATH");
@@ -82,11 +95,14 @@ void Add(CLI::App& app) {
   set->add_option("TEXT", a->text)->required();
   set->add_option("INDEX", a->index, "which match, from 0; -1 appends a new element");
   set->callback([a] {
+    zelutil::FileLock lock(a->file);
     auto x = OpenDoc(*a);
     int before = Count(*x, *a);
+    // A record of the look-up that missed is no failure: the element is
+    // then made. Whether it was is read from the count.
     x->SetNodeText2(zelutil::Wide(a->path).c_str(), zelutil::Wide(a->text).c_str(), a->index);
     if (a->index >= before && Count(*x, *a) == before)
-      throw zelutil::Failure(2, "cannot create " + a->path + " (the first name must be the document element's)");
+      throw Failure(kExitFailed, "cannot create " + a->path + " (the first name must be the document element's)");
     SaveBack(*x, *a);
   });
 
@@ -97,9 +113,13 @@ void Add(CLI::App& app) {
   attr->add_option("VALUE", a->value, "the new value");
   attr->add_option("-i,--index", a->index, "which match, from 0");
   attr->callback([a, attr] {
+    bool writes = attr->count("VALUE") > 0;
+    std::unique_ptr<zelutil::FileLock> lock;
+    if (writes) lock = std::make_unique<zelutil::FileLock>(a->file);
     auto x = OpenDoc(*a);
     IXMLDOMNodePtr node = Find(*x, *a);
-    if (attr->count("VALUE") == 0) {
+    if (!writes) {
+      if (!HasAttribute(node, a->name)) throw Failure(kExitFailed, "no attribute " + a->name + " on " + a->path);
       CString value;
       x->GetNodeAttribute2(node, zelutil::Wide(a->name).c_str(), value);
       std::cout << zelutil::Narrow(value) << "\n";
@@ -107,7 +127,7 @@ void Add(CLI::App& app) {
     }
     int logged = x->GetLogCount();
     x->SetNodeAttribute2(node, zelutil::Wide(a->name).c_str(), zelutil::Wide(a->value).c_str());
-    if (x->GetLogCount() > logged) throw zelutil::Failure(2, "cannot set " + a->name + LastReport(*x));
+    if (x->GetLogCount() > logged) throw Failure(kExitFailed, "cannot set " + a->name + LastReport(*x));
     SaveBack(*x, *a);
   });
 
@@ -119,17 +139,25 @@ void Add(CLI::App& app) {
     std::cout << Count(*x, *a) << "\n";
   });
 
-  auto* rm = xml->add_subcommand("rm", "remove every node PATH matches (siblings of the first match)");
+  auto* rm = xml->add_subcommand("rm", "remove every node PATH matches and say how many");
   rm->add_option("FILE", a->file)->required();
   rm->add_option("PATH", a->path)->required();
   rm->callback([a] {
+    zelutil::FileLock lock(a->file);
     auto x = OpenDoc(*a);
-    int before = Count(*x, *a);
-    x->RemoveNodeAll2(zelutil::Wide(a->path).c_str());
-    int after = Count(*x, *a);
-    SaveBack(*x, *a);
-    std::cout << before - after << " removed\n";
-    if (after > 0) throw zelutil::Failure(2, std::to_string(after) + " matches are not siblings of the first and stay");
+    int before = Count(*x, *a), left = before;
+    // One at a time: removing all at once is refused when the matches have
+    // different parents.
+    while (left > 0) {
+      int logged = x->GetLogCount();
+      x->RemoveNode2(zelutil::Wide(a->path).c_str(), 0);
+      int now = Count(*x, *a);
+      if (x->GetLogCount() > logged || now >= left)
+        throw Failure(kExitFailed, "cannot remove " + a->path + " (" + std::to_string(left) + " left)" + LastReport(*x));
+      left = now;
+    }
+    if (before > 0) SaveBack(*x, *a);
+    std::cout << before << " removed\n";
   });
 }
 
