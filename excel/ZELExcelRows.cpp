@@ -4,19 +4,14 @@
 
 #include "ZELExcelGuard.h"
 
-#include <cstdio>
+#include "platform/mfc/FixedText.h"
 
 namespace {
 
-// "%f" of a number: its digits are ASCII, so the narrow formatter (much
-// quicker than the wide one, and a sheet of numbers reads every cell
-// through here) gives the same text.
+// A sheet of numbers reads every cell through here.
 void FormatReal(double d, CString& strText) {
-  char buf[352];  // the largest double in "%f" has 309 digits before the point
-  int n = std::snprintf(buf, sizeof buf, "%f", d);
-  wchar_t wide[352];
-  for (int i = 0; i < n; ++i) wide[i] = static_cast<unsigned char>(buf[i]);
-  strText = CString(wide, n);
+  wchar_t wide[kZelFixedTextMax];
+  strText = CString(wide, static_cast<int>(ZelFixedText(d, wide)));
 }
 
 }  // namespace

@@ -80,10 +80,17 @@ Value SheetTable::ValueAt(uint32_t row, uint32_t col) const {
   }
 }
 
-void SheetTable::Read(uint32_t row, const std::vector<Column>& columns, Row& out) const {
-  out.resize(columns.size());
-  for (size_t i = 0; i < columns.size(); ++i) {
-    int c = SheetColumn(columns[i].baseColumn);
+std::vector<int> SheetTable::SheetColumns(const std::vector<Column>& columns) const {
+  std::vector<int> cols;
+  cols.reserve(columns.size());
+  for (const Column& c : columns) cols.push_back(SheetColumn(c.baseColumn));
+  return cols;
+}
+
+void SheetTable::Read(uint32_t row, const std::vector<int>& sheetColumns, Row& out) const {
+  out.resize(sheetColumns.size());
+  for (size_t i = 0; i < sheetColumns.size(); ++i) {
+    int c = sheetColumns[i];
     out[i] = c < 0 ? Value() : ValueAt(row, static_cast<uint32_t>(c));
   }
 }

@@ -1,0 +1,63 @@
+#include "platform/mfc/FixedText.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const uint64_t kScale = 1000000;  // six decimals
+
+size_t Fallback(double d, wchar_t* out) {
+  char buf[kZelFixedTextMax];
+  int n = std::snprintf(buf, sizeof buf, "%f", d);
+  if (n < 0) n = 0;
+  for (int i = 0; i < n; ++i) out[i] = static_cast<unsigned char>(buf[i]);
+  return static_cast<size_t>(n);
+}
+
+// The fraction (0 <= f < 1, a double, so m / 2^s exactly) times 10^6,
+// rounded to nearest with ties to even as printf rounds in the default mode.
+uint64_t ScaledFraction(double f) {
+  if (f == 0) return 0;
+  int exp = 0;
+  double mant = std::frexp(f, &exp);  // f = mant * 2^exp, 0.5 <= mant < 1, exp <= 0
+  uint64_t m = static_cast<uint64_t>(std::ldexp(mant, 53));
+  int shift = 53 - exp;                      // f = m / 2^shift
+  if (shift > 100) return 0;                 // m * 10^6 < 2^73: far below one half
+  unsigned __int128 v = static_cast<unsigned __int128>(m) * kScale;
+  unsigned __int128 q = v >> shift, rem = v - (q << shift), half = static_cast<unsigned __int128>(1) << (shift - 1);
+  if (rem > half || (rem == half && (q & 1))) ++q;
+  return static_cast<uint64_t>(q);
+}
+
+}  // namespace
+
+size_t ZelFixedText(double d, wchar_t* out) {
+  // Below 2^63 the integer part is exact in a uint64_t; NaN fails this test.
+  if (!(std::fabs(d) < 9.2e18)) return Fallback(d, out);
+  double a = std::fabs(d);
+  double whole = std::trunc(a);
+  uint64_t ip = static_cast<uint64_t>(whole);
+  uint64_t frac = ScaledFraction(a - whole);  // a - whole is exact
+  if (frac == kScale) {
+    frac = 0;
+    if (++ip == 0) return Fallback(d, out);
+  }
+  wchar_t digits[24];
+  size_t n = 0;
+  do {
+    digits[n++] = static_cast<wchar_t>(L'0' + ip % 10);
+    ip /= 10;
+  } while (ip);
+  size_t len = 0;
+  if (std::signbit(d)) out[len++] = L'-';  // printf keeps the sign of -0 and of what rounds to 0
+  while (n) out[len++] = digits[--n];
+  out[len++] = L'.';
+  for (int i = 5; i >= 0; --i) {
+    out[len + static_cast<size_t>(i)] = static_cast<wchar_t>(L'0' + frac % 10);
+    frac /= 10;
+  }
+  return len + 6;
+}
