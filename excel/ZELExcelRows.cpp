@@ -6,12 +6,15 @@
 
 #include "platform/mfc/FixedText.h"
 
+#include <cwchar>
+
 namespace {
 
 // A sheet of numbers reads every cell through here.
 void FormatReal(double d, CString& strText) {
   wchar_t wide[kZelFixedTextMax];
-  strText = CString(wide, static_cast<int>(ZelFixedText(d, wide)));
+  size_t n = ZelFixedText(d, wide);
+  std::wmemcpy(strText.GetBufferSetLength(static_cast<int>(n)), wide, n);
 }
 
 }  // namespace
@@ -80,7 +83,7 @@ CString ZELExcel::GetText(int nCol) {
   CString strText;
   Guard(kExcelGetText, [&] {
     _variant_t vValue;
-    if (!m_ado.GetFieldValue(_variant_t(static_cast<long>(nCol)), vValue)) return;
+    if (!m_ado.GetFieldValueByIndex(nCol, vValue)) return;
     switch (vValue.vt) {
       case VT_I2: strText.Format(L"%d", vValue.iVal); break;
       case VT_BOOL: strText.Format(L"%d", static_cast<short>(vValue.boolVal)); break;

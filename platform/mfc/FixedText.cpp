@@ -20,12 +20,12 @@ size_t Fallback(double d, wchar_t* out) {
 // The fraction (0 <= f < 1, a double, so m / 2^s exactly) times 10^6,
 // rounded to nearest with ties to even as printf rounds in the default mode.
 uint64_t ScaledFraction(double f) {
-  if (f == 0) return 0;
-  int exp = 0;
-  double mant = std::frexp(f, &exp);  // f = mant * 2^exp, 0.5 <= mant < 1, exp <= 0
-  uint64_t m = static_cast<uint64_t>(std::ldexp(mant, 53));
-  int shift = 53 - exp;                      // f = m / 2^shift
-  if (shift > 100) return 0;                 // m * 10^6 < 2^73: far below one half
+  uint64_t bits;
+  std::memcpy(&bits, &f, sizeof bits);
+  int biased = static_cast<int>(bits >> 52 & 0x7FF);
+  if (biased < 1023 - 60) return 0;  // below 2^-60 (zero and subnormals too): far below one half
+  uint64_t m = (bits & ((uint64_t(1) << 52) - 1)) | uint64_t(1) << 52;
+  int shift = 1075 - biased;  // f = m / 2^shift, 53 <= shift <= 112
   unsigned __int128 v = static_cast<unsigned __int128>(m) * kScale;
   unsigned __int128 q = v >> shift, rem = v - (q << shift), half = static_cast<unsigned __int128>(1) << (shift - 1);
   if (rem > half || (rem == half && (q & 1))) ++q;

@@ -21,7 +21,10 @@ void SheetCells::Set(uint32_t row, uint32_t col, const Cell& cell) {
   if (row >= kMaxRows || col >= kMaxCols) return;
   if (cell.kind != Cell::Empty) {
     if (row >= m_rows.size()) m_rows.resize(row + 1);
-    if (col >= m_rows[row].size()) m_rows[row].resize(col + 1);
+    // Rows are read cell by cell and most are as wide as the widest so far:
+    // one step to that width (the cells past col stay Empty, which is no cell).
+    std::vector<Cell>& r = m_rows[row];
+    if (col >= r.size()) r.resize(std::max(col + 1, m_colEnd));
     m_colEnd = std::max(m_colEnd, col + 1);
   } else if (row >= m_rows.size() || col >= m_rows[row].size()) {
     return;
