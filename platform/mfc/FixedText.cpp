@@ -34,23 +34,33 @@ uint64_t ScaledFraction(double f) {
 
 }  // namespace
 
+namespace {
+
+// Decimal digits of n, last first; 32-bit division is the cheaper one.
+template <class U>
+size_t DigitsReversed(U n, wchar_t* digits) {
+  size_t len = 0;
+  do {
+    digits[len++] = static_cast<wchar_t>(L'0' + n % 10);
+    n /= 10;
+  } while (n);
+  return len;
+}
+
+}  // namespace
+
 size_t ZelFixedText(double d, wchar_t* out) {
-  // Below 2^63 the integer part is exact in a uint64_t; NaN fails this test.
-  if (!(std::fabs(d) < 9.2e18)) return Fallback(d, out);
   double a = std::fabs(d);
-  double whole = std::trunc(a);
-  uint64_t ip = static_cast<uint64_t>(whole);
-  uint64_t frac = ScaledFraction(a - whole);  // a - whole is exact
+  // Below 2^63 the integer part is exact in a uint64_t; NaN fails this test.
+  if (!(a < 9.2e18)) return Fallback(d, out);
+  uint64_t ip = static_cast<uint64_t>(a);                              // truncates
+  uint32_t frac = static_cast<uint32_t>(ScaledFraction(a - static_cast<double>(ip)));  // the difference is exact
   if (frac == kScale) {
     frac = 0;
     if (++ip == 0) return Fallback(d, out);
   }
   wchar_t digits[24];
-  size_t n = 0;
-  do {
-    digits[n++] = static_cast<wchar_t>(L'0' + ip % 10);
-    ip /= 10;
-  } while (ip);
+  size_t n = ip >> 32 ? DigitsReversed(ip, digits) : DigitsReversed(static_cast<uint32_t>(ip), digits);
   size_t len = 0;
   if (std::signbit(d)) out[len++] = L'-';  // printf keeps the sign of -0 and of what rounds to 0
   while (n) out[len++] = digits[--n];

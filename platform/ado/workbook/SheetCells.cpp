@@ -10,9 +10,9 @@ double RkValue(uint32_t rk) {
   if (rk & 2) {
     v = static_cast<double>(static_cast<int32_t>(rk) >> 2);
   } else {
-    std::string bits(8, '\0');
-    Put32(bits, 4, rk & 0xFFFFFFFC);
-    v = GetDouble(bits, 0);
+    // The upper 30 bits of a double; its lower 34 are zero.
+    uint64_t bits = static_cast<uint64_t>(rk & 0xFFFFFFFC) << 32;
+    std::memcpy(&v, &bits, sizeof v);
   }
   return rk & 1 ? v / 100 : v;
 }
