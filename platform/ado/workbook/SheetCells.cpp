@@ -21,10 +21,12 @@ void SheetCells::Set(uint32_t row, uint32_t col, const Cell& cell) {
   if (row >= kMaxRows || col >= kMaxCols) return;
   if (cell.kind != Cell::Empty) {
     if (row >= m_rows.size()) m_rows.resize(row + 1);
-    // Rows are read cell by cell and most are as wide as the widest so far:
-    // one step to that width (the cells past col stay Empty, which is no cell).
+    // Rows are read cell by cell and most are as wide as the widest so far,
+    // so room grows straight towards that width; never past twice what the
+    // row needs, so narrow rows under one wide row cost no more than before.
     std::vector<Cell>& r = m_rows[row];
-    if (col >= r.size()) r.resize(std::max(col + 1, m_colEnd));
+    if (col >= r.capacity()) r.reserve(std::min(std::max(col + 1, m_colEnd), 2 * (col + 1)));
+    if (col >= r.size()) r.resize(col + 1);
     m_colEnd = std::max(m_colEnd, col + 1);
   } else if (row >= m_rows.size() || col >= m_rows[row].size()) {
     return;
