@@ -22,11 +22,11 @@ void SheetCells::Set(uint32_t row, uint32_t col, const Cell& cell) {
   if (cell.kind != Cell::Empty) {
     if (row >= m_rows.size()) m_rows.resize(row + 1);
     // Rows are read cell by cell and most are as wide as the widest so far,
-    // so room grows straight towards that width; never past twice what the
-    // row needs, so narrow rows under one wide row cost no more than before.
+    // so a row grows straight towards that width (its cells past the last are
+    // Empty, which is no cell); never past twice what it holds, so that narrow
+    // rows under one wide row take no more room than growing cell by cell.
     std::vector<Cell>& r = m_rows[row];
-    if (col >= r.capacity()) r.reserve(std::min(std::max(col + 1, m_colEnd), 2 * (col + 1)));
-    if (col >= r.size()) r.resize(col + 1);
+    if (col >= r.size()) r.resize(std::min(std::max(col + 1, m_colEnd), 2 * (col + 1)));
     m_colEnd = std::max(m_colEnd, col + 1);
   } else if (row >= m_rows.size() || col >= m_rows[row].size()) {
     return;
@@ -44,7 +44,11 @@ void SheetCells::Trim() {
     m_rows.pop_back();
   }
   m_colEnd = 0;
-  for (const auto& r : m_rows) m_colEnd = std::max(m_colEnd, static_cast<uint32_t>(r.size()));
+  for (const auto& r : m_rows) {
+    size_t end = r.size();
+    while (end > 0 && r[end - 1].kind == Cell::Empty) --end;
+    m_colEnd = std::max(m_colEnd, static_cast<uint32_t>(end));
+  }
 }
 
 uint32_t SheetCells::FirstRow() const {
