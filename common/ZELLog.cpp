@@ -10,6 +10,7 @@ ZELLog::ZELLog(const ZELLog& src) : m_pParent(src.m_pParent), m_nLevel(src.m_nLe
   std::lock_guard<std::mutex> g(src.m_lock);
   m_records = src.m_records;
   m_nCopied = src.m_nCopied;
+  NoteFresh();
 }
 
 ZELLog::~ZELLog() = default;
@@ -30,6 +31,7 @@ ZELLog& ZELLog::operator=(const ZELLog& src) {
   m_strName = src.m_strName;
   m_records.swap(records);
   m_nCopied = copied;
+  NoteFresh();
   return *this;
 }
 
@@ -65,6 +67,7 @@ void ZELLog::Record(const ZEL_LOG_RECORD& rec) {
       m_records.pop_front();
       if (m_nCopied) --m_nCopied;
     }
+    NoteFresh();
   }
   // The parent keeps its own copy; it may have a parent of its own.
   if (m_pParent && m_pParent != this) m_pParent->Record(rec);
@@ -85,12 +88,13 @@ void ZELLog::ReportLog() {
 }
 
 void ZELLog::SafeLogCopy(ZELLog* pOwner) {
-  if (!pOwner || pOwner == this) return;
+  if (!pOwner || pOwner == this || m_nFresh.load(std::memory_order_acquire) == 0) return;
   std::deque<ZEL_LOG_RECORD> fresh;
   {
     std::lock_guard<std::mutex> g(m_lock);
     fresh.assign(m_records.begin() + static_cast<std::ptrdiff_t>(m_nCopied), m_records.end());
     m_nCopied = m_records.size();
+    NoteFresh();
   }
   for (const auto& r : fresh) pOwner->Record(r);
 }
@@ -110,4 +114,5 @@ void ZELLog::ClearLog() {
   std::lock_guard<std::mutex> g(m_lock);
   m_records.clear();
   m_nCopied = 0;
+  NoteFresh();
 }

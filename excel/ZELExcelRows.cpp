@@ -4,19 +4,17 @@
 
 #include "ZELExcelGuard.h"
 
-#include <cstdio>
+#include "platform/mfc/FixedText.h"
+
+#include <cwchar>
 
 namespace {
 
-// "%f" of a number: its digits are ASCII, so the narrow formatter (much
-// quicker than the wide one, and a sheet of numbers reads every cell
-// through here) gives the same text.
+// A sheet of numbers reads every cell through here.
 void FormatReal(double d, CString& strText) {
-  char buf[352];  // the largest double in "%f" has 309 digits before the point
-  int n = std::snprintf(buf, sizeof buf, "%f", d);
-  wchar_t wide[352];
-  for (int i = 0; i < n; ++i) wide[i] = static_cast<unsigned char>(buf[i]);
-  strText = CString(wide, n);
+  wchar_t wide[kZelFixedTextMax];
+  size_t n = ZelFixedText(d, wide);
+  std::wmemcpy(strText.GetBufferSetLength(static_cast<int>(n)), wide, n);
 }
 
 }  // namespace
@@ -85,7 +83,7 @@ CString ZELExcel::GetText(int nCol) {
   CString strText;
   Guard(kExcelGetText, [&] {
     _variant_t vValue;
-    if (!m_ado.GetFieldValue(_variant_t(static_cast<long>(nCol)), vValue)) return;
+    if (!m_ado.GetFieldValueByIndex(nCol, vValue)) return;
     switch (vValue.vt) {
       case VT_I2: strText.Format(L"%d", vValue.iVal); break;
       case VT_BOOL: strText.Format(L"%d", static_cast<short>(vValue.boolVal)); break;

@@ -8,6 +8,7 @@
 
 #include "ZELExport.h"
 
+#include <atomic>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -87,4 +88,8 @@ private:
   mutable std::mutex m_lock;
   std::deque<ZEL_LOG_RECORD> m_records;
   size_t m_nCopied = 0;  // records already handed over by SafeLogCopy
+  // Records not yet handed over: SafeLogCopy runs after every call of a
+  // class, nearly always with nothing to hand over, and then costs one read.
+  std::atomic<size_t> m_nFresh{0};
+  void NoteFresh() { m_nFresh.store(m_records.size() - m_nCopied, std::memory_order_release); }  // under m_lock
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/base/Utf8.h"
+#include "platform/mfc/FixedText.h"
 
 namespace {
 
@@ -146,9 +147,13 @@ std::wstring ZelFormatV(const wchar_t* fmt, va_list args) {
       case L'G':
       case L'a':
       case L'A':
-        if (len == Len::L)
+        if (len == Len::L) {
           AppendNumber(out, s, L"L", conv, va_arg(ap, long double));
-        else
+        } else if (conv == L'f' && s.flags.empty() && s.width == 0 && s.prec < 0) {
+          // Plain "%f", the way numbers are shown as text throughout.
+          wchar_t buf[kZelFixedTextMax];
+          out.append(buf, ZelFixedText(va_arg(ap, double), buf));
+        } else
           AppendNumber(out, s, L"", conv, va_arg(ap, double));
         break;
       case L'p':

@@ -71,6 +71,34 @@ TEST(Log, SafeLogCopyHandsOverOnlyNewRecords) {
   EXPECT_EQ(owner.GetLog(1).strText, L"second");
 }
 
+// What is still to hand over must survive clearing, the store dropping its
+// oldest records, and copying the embedded log.
+TEST(Log, SafeLogCopyKeepsCountAcrossClearOverflowAndCopy) {
+  ZELLog owner(NULL, 1);
+  ZELLog embedded;
+  embedded.SetLog_Warning(1, L"a", L"", 0);
+  embedded.ClearLog();
+  embedded.SafeLogCopy(&owner);
+  EXPECT_EQ(owner.GetLogCount(), 0);
+  embedded.SetLog_Warning(1, L"b", L"", 0);
+  embedded.SafeLogCopy(&owner);
+  EXPECT_EQ(owner.GetLogCount(), 1);
+
+  for (int i = 0; i < ZELLog::kMaxRecords + 10; ++i) embedded.SetLog_Warning(1, L"c", L"", 0);
+  embedded.SafeLogCopy(&owner);
+  EXPECT_EQ(owner.GetLogCount(), ZELLog::kMaxRecords);
+  embedded.SetLog_Warning(1, L"d", L"", 0);
+  ZELLog copy(embedded);
+  ZELLog assigned;
+  assigned = embedded;
+  ZELLog fromCopy, fromAssigned;
+  copy.SafeLogCopy(&fromCopy);
+  assigned.SafeLogCopy(&fromAssigned);
+  ASSERT_EQ(fromCopy.GetLogCount(), 1);
+  EXPECT_EQ(fromCopy.GetLog(0).strText, L"d");
+  EXPECT_EQ(fromAssigned.GetLogCount(), 1);
+}
+
 TEST(Log, AssignmentCopiesRecordsAndParent) {
   ZELLog app;
   ZELLog a(&app);

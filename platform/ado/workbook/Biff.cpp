@@ -76,16 +76,15 @@ std::vector<Record> ReadPart(const std::string& s, size_t& at) {
   out.reserve(count);
   depth = 0;
   while (at + 4 <= s.size()) {
-    Record r;
-    r.type = Get16(s, at);
+    uint16_t type = Get16(s, at);
     size_t len = Get16(s, at + 2);
     if (at + 4 + len > s.size()) Damaged("a record runs past the end of the workbook stream");
-    r.data.assign(s, at + 4, len);
+    if (out.empty() && type != kBof) Damaged("a part of the workbook stream does not start with BOF");
+    // Built in place: a cell record's data fits inside the string itself.
+    out.push_back(Record{type, std::string(s.data() + at + 4, len)});
     at += 4 + len;
-    if (out.empty() && r.type != kBof) Damaged("a part of the workbook stream does not start with BOF");
-    if (r.type == kBof) ++depth;
-    bool end = r.type == kEof && --depth == 0;
-    out.push_back(std::move(r));
+    if (type == kBof) ++depth;
+    bool end = type == kEof && --depth == 0;
     if (end) return out;
   }
   Damaged("a part of the workbook stream has no EOF");

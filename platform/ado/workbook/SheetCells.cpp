@@ -10,9 +10,9 @@ double RkValue(uint32_t rk) {
   if (rk & 2) {
     v = static_cast<double>(static_cast<int32_t>(rk) >> 2);
   } else {
-    std::string bits(8, '\0');
-    Put32(bits, 4, rk & 0xFFFFFFFC);
-    v = GetDouble(bits, 0);
+    // The upper 30 bits of a double; its lower 34 are zero.
+    uint64_t bits = static_cast<uint64_t>(rk & 0xFFFFFFFC) << 32;
+    std::memcpy(&v, &bits, sizeof v);
   }
   return rk & 1 ? v / 100 : v;
 }
@@ -21,7 +21,12 @@ void SheetCells::Set(uint32_t row, uint32_t col, const Cell& cell) {
   if (row >= kMaxRows || col >= kMaxCols) return;
   if (cell.kind != Cell::Empty) {
     if (row >= m_rows.size()) m_rows.resize(row + 1);
-    if (col >= m_rows[row].size()) m_rows[row].resize(col + 1);
+    // Rows are read cell by cell and most are as wide as the widest so far,
+    // so a row grows straight towards that width (its cells past the last are
+    // Empty, which is no cell); never past twice what it holds, so that narrow
+    // rows under one wide row take no more room than growing cell by cell.
+    std::vector<Cell>& r = m_rows[row];
+    if (col >= r.size()) r.resize(std::min(std::max(col + 1, m_colEnd), 2 * (col + 1)));
     m_colEnd = std::max(m_colEnd, col + 1);
   } else if (row >= m_rows.size() || col >= m_rows[row].size()) {
     return;
@@ -39,7 +44,11 @@ void SheetCells::Trim() {
     m_rows.pop_back();
   }
   m_colEnd = 0;
-  for (const auto& r : m_rows) m_colEnd = std::max(m_colEnd, static_cast<uint32_t>(r.size()));
+  for (const auto& r : m_rows) {
+    size_t end = r.size();
+    while (end > 0 && r[end - 1].kind == Cell::Empty) --end;
+    m_colEnd = std::max(m_colEnd, static_cast<uint32_t>(end));
+  }
 }
 
 uint32_t SheetCells::FirstRow() const {

@@ -68,23 +68,52 @@ uint32_t SheetTable::RowEnd() const {
   return std::max(end, FirstRow());
 }
 
-Value SheetTable::ValueAt(uint32_t row, uint32_t col) const {
+void SheetTable::ValueInto(uint32_t row, uint32_t col, Value& out) const {
   const Sheet& s = m_wb.SheetAt(m_sheet);
   const Cell* c = s.cells.At(row, col);
-  if (!c) return Value();
+  out.kind = Value::Null;
+  out.shown = Value::AsStored;
+  out.i = 0;
+  out.r = 0;
+  out.bytes.clear();
+  if (!c) return;
   switch (c->kind) {
-    case Cell::Number: return m_wb.IsDate(*c) ? Value::Day(m_wb.DateOf(*c)) : Value::Dbl(c->num);
-    case Cell::Text: return Value::Str(m_wb.TextOf(s, *c));
-    case Cell::Bool: return Value::Flag(c->num != 0);
-    default: return Value();
+    case Cell::Number:
+      out.kind = Value::Real;
+      out.r = c->num;
+      if (m_wb.IsDate(*c)) {
+        out.r = m_wb.DateOf(*c);
+        out.shown = Value::AsDate;
+      }
+      break;
+    case Cell::Text:
+      out.kind = Value::Text;
+      out.bytes = m_wb.TextOf(s, *c);
+      break;
+    case Cell::Bool:
+      out.kind = Value::Integer;
+      out.i = c->num != 0;
+      out.shown = Value::AsBoolean;
+      break;
+    default: break;
   }
 }
 
-void SheetTable::Read(uint32_t row, const std::vector<Column>& columns, Row& out) const {
-  out.resize(columns.size());
-  for (size_t i = 0; i < columns.size(); ++i) {
-    int c = SheetColumn(columns[i].baseColumn);
-    out[i] = c < 0 ? Value() : ValueAt(row, static_cast<uint32_t>(c));
+std::vector<int> SheetTable::SheetColumns(const std::vector<Column>& columns) const {
+  std::vector<int> cols;
+  cols.reserve(columns.size());
+  for (const Column& c : columns) cols.push_back(SheetColumn(c.baseColumn));
+  return cols;
+}
+
+void SheetTable::Read(uint32_t row, const std::vector<int>& sheetColumns, Row& out) const {
+  out.resize(sheetColumns.size());
+  for (size_t i = 0; i < sheetColumns.size(); ++i) {
+    int c = sheetColumns[i];
+    if (c < 0)
+      out[i] = Value();
+    else
+      ValueInto(row, static_cast<uint32_t>(c), out[i]);
   }
 }
 

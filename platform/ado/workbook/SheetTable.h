@@ -27,9 +27,13 @@ public:
   uint32_t RowEnd() const;
   uint32_t FirstCol() const { return m_col0; }
   uint32_t LastRowAllowed() const { return m_ref.whole ? kMaxRows - 1 : m_ref.row1; }
-  void Read(uint32_t row, const std::vector<Column>& columns, Row& out) const;
-  // The cell's value as a reader sees it.
-  Value ValueAt(uint32_t row, uint32_t col) const;
+  // The sheet columns of the given columns (SheetColumn of each), worked
+  // out once for a run of Read calls.
+  std::vector<int> SheetColumns(const std::vector<Column>& columns) const;
+  void Read(uint32_t row, const std::vector<int>& sheetColumns, Row& out) const;
+  // The cell's value as a reader sees it, written over a value already
+  // there so that its text keeps its room.
+  void ValueInto(uint32_t row, uint32_t col, Value& out) const;
 
 private:
   Workbook& m_wb;

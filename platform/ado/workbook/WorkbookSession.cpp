@@ -21,11 +21,12 @@ std::string Utf8(const std::wstring& w) { return ZelUtf8FromWide(w.data(), w.siz
 // The rows of a range, keyed by row number.
 class SheetRows : public RowStream {
 public:
-  explicit SheetRows(std::unique_ptr<SheetTable> t) : m_table(std::move(t)), m_next(m_table->FirstRow()) {}
+  explicit SheetRows(std::unique_ptr<SheetTable> t)
+      : m_table(std::move(t)), m_cols(m_table->SheetColumns(m_table->Columns())), m_next(m_table->FirstRow()) {}
   const std::vector<Column>& Columns() const override { return m_table->Columns(); }
   bool Next(Row* row, int64_t* key) override {
     if (m_next >= m_table->RowEnd()) return false;
-    if (row) m_table->Read(m_next, m_table->Columns(), *row);
+    if (row) m_table->Read(m_next, m_cols, *row);
     if (key) *key = m_next;
     ++m_next;
     return true;
@@ -35,6 +36,7 @@ public:
 
 private:
   std::unique_ptr<SheetTable> m_table;
+  std::vector<int> m_cols;
   uint32_t m_next;
 };
 
@@ -104,13 +106,14 @@ std::unique_ptr<RowStream> WorkbookSession::Execute(const std::wstring& text, co
 void WorkbookSession::Fetch(const std::wstring& table, const std::vector<Column>& columns, const int64_t* keys,
                             size_t count, std::vector<Row>& rows) {
   SheetTable t(Book(), Utf8(table));
+  std::vector<int> sheetColumns = t.SheetColumns(columns);
   rows.resize(count);
   for (size_t i = 0; i < count; ++i) {
     if (keys[i] < 0 || keys[i] >= kMaxRows) {
       rows[i].clear();
       continue;
     }
-    t.Read(static_cast<uint32_t>(keys[i]), columns, rows[i]);
+    t.Read(static_cast<uint32_t>(keys[i]), sheetColumns, rows[i]);
   }
 }
 

@@ -6,6 +6,7 @@
 #include "platform/ado/workbook/CellFormats.h"
 #include "platform/ado/workbook/CompoundFile.h"
 #include "platform/ado/workbook/SharedStrings.h"
+#include "platform/ado/workbook/SheetCells.h"
 
 namespace {
 
@@ -18,6 +19,15 @@ TEST(WorkbookParts, DateFormats) {
   for (const char* other : {"General", "0.00", "#,##0.00", "0.00E+00", "\"days\" 0", "0 \"d\"", "@", "[Red]0.00",
                             "_(* #,##0_);_(* (#,##0);_(* \"-\"_);_(@_)"})
     EXPECT_FALSE(IsDateFormat(other)) << other;
+}
+
+// RK numbers: a 30-bit integer or the top of a double, either one hundredfold.
+TEST(WorkbookParts, RkNumbers) {
+  EXPECT_EQ(RkValue(7u << 2 | 2), 7.0);
+  EXPECT_EQ(RkValue(static_cast<uint32_t>(-3 * 4) | 3), -0.03);
+  EXPECT_EQ(RkValue(0x3FF80000u), 1.5);
+  EXPECT_EQ(RkValue(0xC0590001u), -100.0 / 100);
+  EXPECT_EQ(RkValue(0x3FF80001u), 1.5 / 100);  // the flag bits are no part of the double
 }
 
 TEST(WorkbookParts, SharedStringsSplitAcrossRecordsReadBack) {
