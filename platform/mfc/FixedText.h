@@ -7,9 +7,11 @@
 
 #include <cstddef>
 
+#include "ZELExport.h"
+
 // Enough for any double in "%f": 309 integer digits, sign, point, decimals.
 constexpr size_t kZelFixedTextMax = 352;
 
 // Writes the text to out (at least kZelFixedTextMax characters, not
 // terminated) and returns its length.
-size_t ZelFixedText(double d, wchar_t* out);
+ZEL_EXPORT size_t ZelFixedText(double d, wchar_t* out);

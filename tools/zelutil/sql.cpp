@@ -213,11 +213,12 @@ void Run(const Options& o) {
   ZELAdo ado;
   if (!ado.Connect(zelutil::Wide(o.connect).c_str())) Fail(ado, "cannot connect");
   if (!o.proc.empty()) {
-    if (!zelutil::RunProcedure(ado, o.proc, o.params, AppendParam)) Fail(ado, "procedure failed");
+    auto bind = [](ZELAdo& a, const std::string& value) { zelutil::BindValue(a, zelutil::SqlValue{value}); };
+    if (!zelutil::RunProcedure(ado, o.proc, o.params, bind)) Fail(ado, "procedure failed");
     if (ado.IsRecordsetOpened() && ado.GetFieldCount() > 0) PrintRows(ado, o.csv);
     return zelutil::PrintOutputs(ado, o.params);
   }
-  if (o.statement.empty()) throw zelutil::Failure(2, "a statement or --proc NAME is needed");
+  if (o.statement.empty()) throw zelutil::Failure(zelutil::kExitUsage, "a statement or --proc NAME is needed");
   const std::string& statement = o.statement;
   if (!o.rows.empty()) return RunRows(ado, statement, o.rows);
   if (!o.blobIn.empty() || !o.blobOut.empty()) return RunBlob(ado, statement, o.blobIn, o.blobOut);
