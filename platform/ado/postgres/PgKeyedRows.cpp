@@ -2,6 +2,7 @@
 // keyset cursors and the recordset's AddNew, Update and Delete.
 #include "platform/ado/postgres/PgSession.h"
 
+#include "platform/ado/postgres/PgLong.h"
 #include "platform/ado/postgres/PgTypes.h"
 
 #include <cstdlib>
@@ -35,9 +36,23 @@ void PgSession::Fetch(const std::wstring& table, const std::vector<Column>& colu
   rows.assign(count, Row());
   if (count == 0) return;
   KeyPtr t = TableNamed(table);
-  std::string sql = "SELECT ";
+  // Long binary columns come with their first piece, their length and the
+  // row's version at the end; the rest is read by key (ReadLong).
+  std::vector<size_t> longs;
+  std::string sql = "SELECT ", tail;
   for (const std::string& c : t->columns) sql += c + ", ";
-  for (const Column& c : columns) sql += QuoteIdent(Utf8(c.baseColumn)) + ", ";
+  for (size_t i = 0; i < columns.size(); ++i) {
+    std::string name = QuoteIdent(Utf8(columns[i].baseColumn));
+    if (columns[i].type != adLongVarBinary) {
+      sql += name + ", ";
+      continue;
+    }
+    longs.push_back(i);
+    sql += "substring(" + name + " from 1 for " + std::to_string(kPiece) + "), ";
+    tail += "octet_length(" + name + "), ";
+  }
+  if (!longs.empty()) tail += std::string(kRowVersion) + ", ";
+  sql += tail;
   sql.resize(sql.size() - 2);
   sql += " FROM " + t->table + " WHERE ";
   std::vector<Value> params;
@@ -49,11 +64,26 @@ void PgSession::Fetch(const std::wstring& table, const std::vector<Column>& colu
   }
   ResultPtr r = RunOnce(sql, params, PGRES_TUPLES_OK);
   int first = static_cast<int>(t->columns.size());
+  int lengthAt = first + static_cast<int>(columns.size());
   for (int i = 0; i < PQntuples(r.get()); ++i) {
     std::vector<std::string> k;
     for (int c = 0; c < first; ++c) k.emplace_back(PQgetvalue(r.get(), i, c));
-    auto at = where.find(m_link->keys.KeyOf(*t, std::move(k)));
-    if (at != where.end()) ReadRow(r.get(), i, first, rows[at->second]);
+    int64_t key = m_link->keys.KeyOf(*t, std::move(k));
+    auto at = where.find(key);
+    if (at == where.end()) continue;
+    Row& row = rows[at->second];
+    ReadRow(r.get(), i, first, row);
+    row.resize(columns.size());
+    for (size_t l = 0; l < longs.size(); ++l) {
+      Value& v = row[longs[l]];
+      size_t total = std::strtoull(PQgetvalue(r.get(), i, lengthAt + static_cast<int>(l)), nullptr, 10);
+      if (v.kind != Value::Blob || v.bytes.size() >= total) continue;
+      std::string version = PQgetvalue(r.get(), i, lengthAt + static_cast<int>(longs.size()));
+      if (!ReadLong(*t, key, QuoteIdent(Utf8(columns[longs[l]].baseColumn)), std::move(version), total, v)) {
+        row.clear();  // deleted since: as if the fetch had not found it
+        break;
+      }
+    }
   }
 }
 
@@ -67,13 +97,14 @@ int64_t PgSession::InsertRow(const std::wstring& table, const std::vector<std::w
     std::string names, marks;
     for (size_t i = 0; i < columns.size(); ++i) {
       names += (i ? ", " : "") + QuoteIdent(Utf8(columns[i]));
-      marks += (i ? ", $" : "$") + std::to_string(i + 1);
+      marks += (i ? ", " : "") + Placed(values, i, i + 1);
     }
     sql += " (" + names + ") VALUES (" + marks + ")";
   }
   sql += " RETURNING ";
   for (size_t i = 0; i < t->columns.size(); ++i) sql += (i ? ", " : "") + t->columns[i];
-  ResultPtr r = RunOnce(sql, values, PGRES_TUPLES_OK);
+  ResultPtr r;
+  WriteStaged(values, [&](const Row& bound) { r = RunOnce(sql, bound, PGRES_TUPLES_OK); });
   std::vector<std::string> k;
   for (size_t c = 0; c < t->columns.size(); ++c) k.emplace_back(PQgetvalue(r.get(), 0, static_cast<int>(c)));
   m_changes = 1;
@@ -86,11 +117,12 @@ void PgSession::UpdateRow(const std::wstring& table, int64_t key, const std::vec
   KeyPtr t = TableNamed(table);
   std::string sql = "UPDATE " + t->table + " SET ";
   for (size_t i = 0; i < columns.size(); ++i)
-    sql += (i ? ", " : "") + QuoteIdent(Utf8(columns[i])) + " = $" + std::to_string(i + 1);
+    sql += (i ? ", " : "") + QuoteIdent(Utf8(columns[i])) + " = " + Placed(values, i, i + 1);
   std::vector<Value> keyValues;
   sql += " WHERE " + KeyMatch(*t, values.size() + 1);
   AddKeyValues(*t, key, keyValues);
-  ResultPtr r = RunOnce(sql, values, PGRES_COMMAND_OK, keyValues);
+  ResultPtr r;
+  WriteStaged(values, [&](const Row& bound) { r = RunOnce(sql, bound, PGRES_COMMAND_OK, keyValues); });
   m_changes = std::strtoll(PQcmdTuples(r.get()), nullptr, 10);
   if (m_changes == 0) Raise(ErrorKind::NoCurrentRecord, L"the row to update is no longer in the table");
 }

@@ -36,7 +36,7 @@ std::unique_ptr<Rows> Rows::Start(LinkPtr link, KeyPtr key, int64_t& changed) {
   while (ResultPtr r = ResultPtr(PQgetResult(conn))) {
     ExecStatusType s = PQresultStatus(r.get());
     if (s == PGRES_SINGLE_TUPLE || s == PGRES_TUPLES_OK) {
-      rows->Describe(r.get());
+      rows->Describe(r.get(), rows->m_key ? static_cast<int>(rows->m_key->columns.size()) : 0);
       if (s == PGRES_SINGLE_TUPLE) {
         rows->m_pending = std::move(r);
         return rows;
@@ -75,9 +75,15 @@ Rows::~Rows() {
   Finish();
 }
 
-void Rows::Describe(const PGresult* r) {
+void Rows::FetchRowsBy(const PGresult* shape, std::weak_ptr<const RowFetch> fetch) {
+  m_columns.clear();
+  Describe(shape, 0);
+  m_fetch = std::move(fetch);
+  m_fetching = true;
+}
+
+void Rows::Describe(const PGresult* r, int first) {
   int n = PQnfields(r);
-  int first = m_key ? static_cast<int>(m_key->columns.size()) : 0;
   for (int i = first; i < n; ++i) {
     Column c;
     c.name = Wide(PQfname(r, i));
@@ -148,12 +154,21 @@ bool Rows::Next(Row* row, int64_t* key) {
   if (!m_pending) return false;
   ResultPtr r = std::move(m_pending);
   size_t first = m_key ? m_key->columns.size() : 0;
-  if (key && m_key) {
+  int64_t k = 0;
+  if (m_key && (key || m_fetching)) {
     std::vector<std::string> values;
-    for (size_t k = 0; k < first; ++k) values.emplace_back(PQgetvalue(r.get(), 0, static_cast<int>(k)));
-    *key = m_link->keys.KeyOf(*m_key, std::move(values));
+    for (size_t c = 0; c < first; ++c) values.emplace_back(PQgetvalue(r.get(), 0, static_cast<int>(c)));
+    k = m_link->keys.KeyOf(*m_key, std::move(values));
+    if (key) *key = k;
   }
-  if (row) ReadRow(r.get(), 0, static_cast<int>(first), *row);
+  if (!row) return true;
+  if (!m_fetching) {
+    ReadRow(r.get(), 0, static_cast<int>(first), *row);
+    return true;
+  }
+  std::shared_ptr<const RowFetch> fetch = m_fetch.lock();
+  if (!fetch) Raise(ErrorKind::InvalidConnection, L"the connection these rows came from is closed");
+  (*fetch)(m_table, m_columns, k, *row);
   return true;
 }
 

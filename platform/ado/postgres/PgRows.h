@@ -7,6 +7,7 @@
 #include "platform/ado/postgres/PgLink.h"
 
 #include <deque>
+#include <functional>
 
 namespace zelado {
 namespace pg {
@@ -27,9 +28,16 @@ public:
   // Takes the rest of the rows into memory and frees the connection.
   void Buffer();
 
+  // A keyed stream of rows holding long binary values carries only their
+  // keys, so a keyset's scan of keys moves no value; a row asked for is
+  // fetched by its key. `shape` describes the statement's own columns.
+  using RowFetch = std::function<void(const std::wstring& table, const std::vector<Column>& columns, int64_t key,
+                                      Row& row)>;
+  void FetchRowsBy(const PGresult* shape, std::weak_ptr<const RowFetch> fetch);
+
 private:
   Rows(LinkPtr link, KeyPtr key) : m_link(std::move(link)), m_key(std::move(key)) {}
-  void Describe(const PGresult* r);
+  void Describe(const PGresult* r, int first);
   ResultPtr Pull();
   // Reads what is left of the statement off the wire, from `last` (a
   // result already taken) on; the first failure found is kept for the reader.
@@ -41,6 +49,8 @@ private:
   std::wstring m_table;
   ResultPtr m_pending;
   std::deque<ResultPtr> m_buffered;
+  std::weak_ptr<const RowFetch> m_fetch;
+  bool m_fetching = false;  // rows by key through m_fetch
   bool m_wire = false;  // rows may still come off the wire
   bool m_failed = false;
   ErrorKind m_failKind = ErrorKind::Syntax;

@@ -1,5 +1,6 @@
 #include "platform/ado/postgres/PgSession.h"
 
+#include "platform/ado/postgres/PgLong.h"
 #include "platform/ado/postgres/PgTypes.h"
 #include "platform/oleaut/ComError.h"
 
@@ -65,6 +66,16 @@ void Bound::Bind(const std::vector<Value>& params, const std::vector<Value>& mor
   }
 }
 
+PgSession::PgSession(LinkPtr link) : m_link(std::move(link)) {
+  m_rowFetch = std::make_shared<const Rows::RowFetch>(
+      [this](const std::wstring& table, const std::vector<Column>& columns, int64_t key, Row& row) {
+        std::vector<Row> rows;
+        Fetch(table, columns, &key, 1, rows);
+        // Deleted since its key was read: the row reads as NULLs.
+        row = rows[0].empty() ? Row(columns.size()) : std::move(rows[0]);
+      });
+}
+
 Capabilities PgSession::GetCapabilities() const {
   Capabilities c;
   c.storedProcedures = true;
@@ -110,7 +121,8 @@ std::unique_ptr<RowStream> PgSession::Execute(const std::wstring& text, const st
   Idle();
   PGconn* conn = m_link->conn;
   std::string keyedSql;
-  KeyPtr key = keyed ? KeyFor(m.sql, params, keyedSql) : nullptr;
+  ResultPtr shape;
+  KeyPtr key = keyed ? KeyFor(m.sql, params, keyedSql, shape) : nullptr;
   int sent;
   if (params.empty() && !key) {
     // Without values a text may hold several statements.
@@ -124,6 +136,7 @@ std::unique_ptr<RowStream> PgSession::Execute(const std::wstring& text, const st
   if (!sent) RaiseResult(conn, nullptr);
   int64_t changed = -1;
   std::unique_ptr<Rows> rows = Rows::Start(m_link, std::move(key), changed);
+  if (shape) rows->FetchRowsBy(shape.get(), m_rowFetch);
   m_changes = changed;
   return rows;
 }
@@ -139,11 +152,11 @@ std::unique_ptr<RowStream> PgSession::SendOnce(const std::string& sql, const std
 }
 
 ResultPtr PgSession::RunOnce(const std::string& sql, const std::vector<Value>& params, ExecStatusType ok,
-                             const std::vector<Value>& more) {
+                             const std::vector<Value>& more, int resultFormat) {
   Idle();
   m_bound.Bind(params, more);
   ResultPtr r(PQexecParams(m_link->conn, sql.c_str(), static_cast<int>(m_bound.values.size()), m_bound.types.data(),
-                           m_bound.values.data(), m_bound.lengths.data(), m_bound.formats.data(), 0));
+                           m_bound.values.data(), m_bound.lengths.data(), m_bound.formats.data(), resultFormat));
   Check(m_link->conn, r.get(), ok);
   return r;
 }
@@ -177,7 +190,8 @@ KeyPtr PgSession::TableInfo(Oid table) {
   return out;
 }
 
-KeyPtr PgSession::KeyFor(const std::string& sql, const std::vector<Value>& params, std::string& keyed) {
+KeyPtr PgSession::KeyFor(const std::string& sql, const std::vector<Value>& params, std::string& keyed,
+                         ResultPtr& shape) {
   size_t at = SelectListStart(sql);
   if (at == std::string::npos) return nullptr;
   // Looking for a key must not spoil an open transaction when the text
@@ -187,7 +201,7 @@ KeyPtr PgSession::KeyFor(const std::string& sql, const std::vector<Value>& param
   if (guard) Run(m_link->conn, "SAVEPOINT zel_keyed");
   KeyPtr key;
   try {
-    key = KeyedText(sql, at, params, keyed);
+    key = KeyedText(sql, at, params, keyed, shape);
   } catch (const _com_error&) {
     if (PQstatus(m_link->conn) != CONNECTION_OK) throw;
     key = nullptr;
@@ -196,7 +210,8 @@ KeyPtr PgSession::KeyFor(const std::string& sql, const std::vector<Value>& param
   return key;
 }
 
-KeyPtr PgSession::KeyedText(const std::string& sql, size_t at, const std::vector<Value>& params, std::string& keyed) {
+KeyPtr PgSession::KeyedText(const std::string& sql, size_t at, const std::vector<Value>& params, std::string& keyed,
+                            ResultPtr& shape) {
   const std::string& name = Prepared(sql, params);
   ResultPtr d(PQdescribePrepared(m_link->conn, name.c_str()));
   Check(m_link->conn, d.get(), PGRES_COMMAND_OK);
@@ -207,6 +222,13 @@ KeyPtr PgSession::KeyedText(const std::string& sql, size_t at, const std::vector
     if (table == InvalidOid || PQftable(d.get(), i) != table || PQftablecol(d.get(), i) <= 0) return nullptr;
   KeyPtr key = TableInfo(table);
   if (!key) return nullptr;
+  for (int i = 0; i < n; ++i) {
+    if (PQftype(d.get(), i) != kByteaOid) continue;
+    keyed = KeysOnlyText(sql, at, *key);
+    Prepared(keyed, params);
+    shape = std::move(d);
+    return key;
+  }
   std::string columns;
   for (const std::string& c : key->columns) columns += " " + key->table + "." + c + ",";
   keyed = sql.substr(0, at) + columns + sql.substr(at);

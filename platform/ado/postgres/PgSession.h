@@ -4,6 +4,7 @@
 #include "platform/ado/postgres/PgMarkers.h"
 #include "platform/ado/postgres/PgRows.h"
 
+#include <functional>
 #include <map>
 #include <unordered_map>
 
@@ -25,7 +26,7 @@ struct Bound {
 
 class PgSession : public Session {
 public:
-  explicit PgSession(LinkPtr link) : m_link(std::move(link)) {}
+  explicit PgSession(LinkPtr link);
 
   Capabilities GetCapabilities() const override;
   std::unique_ptr<RowStream> Execute(const std::wstring& text, const std::vector<Value>& params,
@@ -56,18 +57,39 @@ private:
   std::unique_ptr<RowStream> SendOnce(const std::string& sql, const std::vector<Value>& params);
   // Runs a statement with values to its end and answers its result.
   ResultPtr RunOnce(const std::string& sql, const std::vector<Value>& params, ExecStatusType ok,
-                    const std::vector<Value>& more = {});
+                    const std::vector<Value>& more = {}, int resultFormat = 0);
   // The key of the one table all columns of the statement read, with the
   // statement reading the key first; none when there is no such table.
-  KeyPtr KeyFor(const std::string& sql, const std::vector<Value>& params, std::string& keyed);
-  KeyPtr KeyedText(const std::string& sql, size_t at, const std::vector<Value>& params, std::string& keyed);
+  // A table with long binary columns gets keys-only text and, in `shape`,
+  // the description of the statement's own columns (see Rows::FetchRowsBy).
+  KeyPtr KeyFor(const std::string& sql, const std::vector<Value>& params, std::string& keyed, ResultPtr& shape);
+  KeyPtr KeyedText(const std::string& sql, size_t at, const std::vector<Value>& params, std::string& keyed,
+                   ResultPtr& shape);
   KeyPtr TableInfo(Oid table);
   KeyPtr TableNamed(const std::wstring& table);
   std::string KeyMatch(const TableKey& t, size_t first) const;
   void AddKeyValues(const TableKey& t, int64_t key, std::vector<Value>& params) const;
   void Transaction(const std::string& sql);
 
+  // Long binary values cross the wire in pieces, so neither libpq nor the
+  // statement holds a second whole copy (nor the value's hex text).
+  // The rest of a value of `total` bytes whose first piece and row version
+  // a fetch read; false when the row is gone.
+  bool ReadLong(const TableKey& t, int64_t key, const std::string& column, std::string version, size_t total,
+                Value& value);
+  // The value put in place of the ? of column i: "$i", or for a long value
+  // the value gathered from its staged pieces (the parameter then carries
+  // the slot number; see StagedValues).
+  static std::string Placed(const Row& values, size_t i, size_t mark);
+  // The values with each long one replaced by its slot, its pieces staged;
+  // none when no value is long. Runs `write` with them, all in one
+  // transaction (or savepoint), the pieces dropped after.
+  void WriteStaged(const Row& values, const std::function<void(const Row&)>& write);
+
   LinkPtr m_link;
+  // Streams hold it weakly: one left over from a closed session fails
+  // instead of reaching the session.
+  std::shared_ptr<const Rows::RowFetch> m_rowFetch;
   std::unordered_map<std::string, std::string> m_prepared;
   std::map<Oid, KeyPtr> m_tables;
   std::map<std::wstring, KeyPtr> m_tablesByName;
