@@ -3,7 +3,8 @@
 # the command-line program. Steps are added as facilities arrive.
 set -euo pipefail
 build=$1
-zelutil="$build/tools/zelutil/zelutil"
+# Absolute: the steps work in folders of their own.
+zelutil="$(realpath "$build")/tools/zelutil/zelutil"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$(dirname "$0")/.."
