@@ -50,14 +50,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   size_t count = 0, last = 0;
   bool first = true;
-  zelado::ForEachMarker(text, [&](size_t at) {
+  zelado::ForEachMarker(text, zelado::SqlDialect::Generic, [&](size_t at) {
     Check(at < text.size() && text[at] == L'?', "a marker that is not a ?");
     Check(first || at > last, "markers out of order");
     first = false;
     last = at;
     ++count;
   });
-  Check(count == zelado::CountMarkers(text), "count and walk disagree");
+  Check(count == zelado::CountMarkers(text, zelado::SqlDialect::Generic), "count and walk disagree");
 
   std::string utf8 = ZelWideToUtf8(text.data(), text.size());
   if (utf8.find('\0') == std::string::npos && PlainMarkersOnly(utf8)) {

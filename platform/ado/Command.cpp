@@ -122,7 +122,7 @@ _RecordsetPtr _Command::Execute(VARIANT* RecordsAffected, VARIANT* ParametersArg
     // Statement text goes as it stands, without a copy per run.
     std::wstring built = type == adCmdText ? std::wstring() : zelado::StatementFor(m_text, type);
     const std::wstring& text = type == adCmdText ? m_text : built;
-    if (type != adCmdText || m_markers == static_cast<size_t>(-1)) m_markers = zelado::CountMarkers(text);
+    if (type != adCmdText || m_markers == static_cast<size_t>(-1)) m_markers = zelado::CountMarkers(text, session.Dialect());
     // Checked before anything runs: a text of several statements would
     // otherwise run those before the one that lacks its value.
     zelado::CheckMarkers(m_markers, m_values.size());

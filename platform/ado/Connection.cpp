@@ -57,7 +57,7 @@ _RecordsetPtr _Connection::Execute(_bstr_t CommandText, VARIANT* RecordsAffected
     rows = session.ExecuteProcedure(text, none);
   } else {
     std::wstring statement = zelado::StatementFor(text, type);
-    zelado::CheckMarkers(zelado::CountMarkers(statement), 0);
+    zelado::CheckMarkers(zelado::CountMarkers(statement, session.Dialect()), 0);
     rows = session.Execute(statement, {}, false);
   }
   return _Recordset::ZelExecuted(this, std::move(rows), RecordsAffected, Options);

@@ -15,6 +15,7 @@
 
 #include "platform/ado/AdoEnums.h"
 #include "platform/ado/AdoErrors.h"
+#include "platform/ado/StatementMarkers.h"
 
 #include <cstdint>
 #include <memory>
@@ -96,6 +97,8 @@ class Session {
 public:
   virtual ~Session() = default;
   virtual Capabilities GetCapabilities() const = 0;
+  // How the engine reads a statement text: where ? markers can stand.
+  virtual SqlDialect Dialect() const { return SqlDialect::Generic; }
 
   // One statement with its ? markers bound by position, run at once; the
   // stream holds its rows (no columns for a statement without rows). With

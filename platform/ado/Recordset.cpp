@@ -49,7 +49,7 @@ HRESULT _Recordset::Open(const _variant_t& Source, const _variant_t& ActiveConne
     return S_OK;
   }
   std::wstring text = zelado::StatementFor(zelado::Text(_bstr_t(Source.bstrVal)), type);
-  zelado::CheckMarkers(zelado::CountMarkers(text), 0);
+  zelado::CheckMarkers(zelado::CountMarkers(text, connection->ZelSession().Dialect()), 0);
   bool keyed = m_cursor != adOpenForwardOnly || m_lock != adLockReadOnly;
   _Connection* raw = connection;
   auto run = [raw, text, keyed]() { return raw->ZelSession().Execute(text, {}, keyed); };

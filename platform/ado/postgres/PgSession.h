@@ -29,6 +29,7 @@ public:
   explicit PgSession(LinkPtr link);
 
   Capabilities GetCapabilities() const override;
+  SqlDialect Dialect() const override { return SqlDialect::Postgres; }
   std::unique_ptr<RowStream> Execute(const std::wstring& text, const std::vector<Value>& params,
                                      bool keyed) override;
   int64_t RowsAffected() override { return m_changes; }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/ado/StatementMarkers.h"
+
 using zelado::pg::NumberMarkers;
 using zelado::pg::SelectListStart;
 
@@ -22,6 +24,7 @@ TEST(PgMarkers, OnlyMarkersInCodeAreNumbered) {
       {"SELECT $1, ?", "SELECT $1, $1", 1},  // a numbered placeholder is not a quote
       {"SELECT 'unclosed ?", "SELECT 'unclosed ?", 0},
       {"SELECT /* unclosed ?", "SELECT /* unclosed ?", 0},
+      {"SELECT a[?] FROM t", "SELECT a[$1] FROM t", 1},  // a subscript, not a quoted name
       {"", "", 0},
   };
   for (const Case& c : cases) {
@@ -29,6 +32,18 @@ TEST(PgMarkers, OnlyMarkersInCodeAreNumbered) {
     EXPECT_EQ(c.sql, m.sql) << c.text;
     EXPECT_EQ(c.markers, m.markers) << c.text;
   }
+}
+
+// The check before a statement runs counts in the engine's own dialect,
+// so it agrees with the numbering the server sees.
+TEST(PgMarkers, DialectsDifferWhereTheEnginesDo) {
+  using zelado::CountMarkers;
+  using zelado::SqlDialect;
+  EXPECT_EQ(0u, CountMarkers(L"SELECT [a?] FROM t", SqlDialect::Generic));
+  EXPECT_EQ(1u, CountMarkers(L"SELECT a[?] FROM t", SqlDialect::Postgres));
+  EXPECT_EQ(0u, CountMarkers(L"SELECT `?`", SqlDialect::Generic));
+  EXPECT_EQ(1u, CountMarkers(L"/* a /* b */ ? */ ?", SqlDialect::Postgres));
+  EXPECT_EQ(2u, CountMarkers(L"/* a /* b */ ? */ ?", SqlDialect::Generic));
 }
 
 TEST(PgMarkers, SelectListStartsOnlyInPlainSelects) {
