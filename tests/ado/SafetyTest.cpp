@@ -17,7 +17,7 @@ long Count(ZELAdo& ado, const wchar_t* sql) {
 
 }  // namespace
 
-TEST_F(AdoTest, StatementsWithTheWrongNumberOfValuesChangeNothing) {
+TEST_F(SqliteAdoTest, StatementsWithTheWrongNumberOfValuesChangeNothing) {
   ZELAdo ado;
   Prepare(ado, {L"CREATE TABLE t (a INTEGER)", L"INSERT INTO t VALUES (1)"});
   ASSERT_EQ(1, ado.CreateCommand());
@@ -41,7 +41,7 @@ TEST_F(AdoTest, StatementsWithTheWrongNumberOfValuesChangeNothing) {
   EXPECT_EQ(2, Count(ado, L"SELECT count(*) FROM t"));
 }
 
-TEST_F(AdoTest, AFailedAttachKeepsTheConnection) {
+TEST_F(SqliteAdoTest, AFailedAttachKeepsTheConnection) {
   ZELAdo ado;
   Prepare(ado, {L"CREATE TABLE t (a INTEGER)"});
   std::wstring sql = L"ATTACH DATABASE '" + m_dir.wfile("missing/folder/x.db") + L"' AS x";
@@ -52,7 +52,7 @@ TEST_F(AdoTest, AFailedAttachKeepsTheConnection) {
   EXPECT_EQ(0, Count(ado, L"SELECT count(*) FROM t"));
 }
 
-TEST_F(AdoTest, IntegersTooLargeAreRefusedNotClamped) {
+TEST_F(SqliteAdoTest, IntegersTooLargeAreRefusedNotClamped) {
   ZELAdo ado;
   Prepare(ado, {L"CREATE TABLE t (a INTEGER)"});
   ASSERT_EQ(1, ado.CreateCommand());
@@ -74,7 +74,7 @@ TEST_F(AdoTest, IntegersTooLargeAreRefusedNotClamped) {
   EXPECT_EQ(0, Count(ado, L"SELECT count(*) FROM t WHERE a = 9223372036854775807"));
 }
 
-TEST_F(AdoTest, NestedTransactionsCommitTheInnerLevel) {
+TEST_F(SqliteAdoTest, NestedTransactionsCommitTheInnerLevel) {
   ZELAdo ado;
   Prepare(ado, {L"CREATE TABLE t (a INTEGER)"});
   ASSERT_EQ(1, ado.BeginTrans());
@@ -88,7 +88,7 @@ TEST_F(AdoTest, NestedTransactionsCommitTheInnerLevel) {
 }
 
 // Memory that runs out inside an operation is a reported failure of it.
-TEST_F(AdoTest, RunningOutOfMemoryIsReported) {
+TEST_F(SqliteAdoTest, RunningOutOfMemoryIsReported) {
   if (ZEL_ASAN) GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
   int answer = zeltest::RunLimited(1000000000, [&] {
     ZELAdo ado;

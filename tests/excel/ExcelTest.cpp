@@ -1,5 +1,6 @@
 // ZELExcel over workbooks written by xlwt.
 #include "ZELExcel.h"
+#include "support/Shell.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -8,21 +9,11 @@
 
 namespace {
 
-std::string Shell(const std::string& command) {
-  std::string out;
-  FILE* p = popen(command.c_str(), "r");
-  char buf[4096];
-  size_t n;
-  while (p && (n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  if (p) pclose(p);
-  return out;
-}
-
 class ExcelTest : public ::testing::Test {
 protected:
   void SetUp() override {
     CoInitialize(nullptr);
-    Shell("/usr/bin/python3 " ZEL_WORKBOOK_SCRIPT " " + m_dir.path());
+    zeltest::RunShell("/usr/bin/python3 " ZEL_WORKBOOK_SCRIPT " " + m_dir.path());
     m_path = m_dir.wfile("people.xls");
     ASSERT_EQ(1, m_excel.Open(m_path.c_str()));
   }
@@ -31,7 +22,7 @@ protected:
     CoUninitialize();
   }
   std::string Xlrd(const std::string& code) {
-    return Shell("/usr/bin/python3 -c \"import xlrd\nb = xlrd.open_workbook('" + m_dir.file("people.xls") + "')\n" +
+    return zeltest::RunShell("/usr/bin/python3 -c \"import xlrd\nb = xlrd.open_workbook('" + m_dir.file("people.xls") + "')\n" +
                  code + "\" 2>&1");
   }
   zeltest::TempDir m_dir;

@@ -4,6 +4,8 @@
 // skip with that reason.
 #pragma once
 
+#include "support/Shell.h"
+
 #include <cstdint>
 #include <string>
 
@@ -29,7 +31,5 @@ private:
   std::string m_why;
 };
 
-// Runs a shell command; its standard output and error, and its exit status.
-std::string RunShell(const std::string& command, int* status = nullptr);
 
 }  // namespace zeltest

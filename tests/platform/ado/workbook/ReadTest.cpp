@@ -52,7 +52,7 @@ TEST_F(WorkbookTest, WorkbookWrittenBySpreadsheetProgram) {
   std::string csv = m_dir.file("in.csv"), xls = m_dir.file("gnumeric.xls");
   zeltest::WriteFileBytes(csv, "City,Population,Founded,Double\nBern,134794,1998-05-01,=B2*2\nLausanne,139111,,=B3*2\n");
   int status = 0;
-  std::string out = Shell("ssconvert --export-type=Gnumeric_Excel:excel_biff8 " + csv + " " + xls + " 2>&1", &status);
+  std::string out = zeltest::RunShell("ssconvert --export-type=Gnumeric_Excel:excel_biff8 " + csv + " " + xls + " 2>&1", &status);
   ASSERT_EQ(0, status) << out;
   _ConnectionPtr c = Connect(xls);
   _RecordsetPtr rs = Open(c, L"SELECT * FROM [in.csv$A1:IV65536]", adOpenKeyset, adLockOptimistic);

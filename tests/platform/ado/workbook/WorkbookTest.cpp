@@ -8,23 +8,11 @@
 
 namespace wbtest {
 
-std::string Shell(const std::string& command, int* status) {
-  std::string out;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  int rc = pclose(p);
-  if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-  return out;
-}
-
 std::string Xlrd(const std::string& path, const std::string& code) {
   std::string script = "import xlrd\npath = '" + path + "'\n" + code;
   std::string file = path + ".py";
   zeltest::WriteFileBytes(file, script);
-  return Shell("/usr/bin/python3 " + file + " 2>&1");
+  return zeltest::RunShell("/usr/bin/python3 " + file + " 2>&1");
 }
 
 std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
@@ -36,7 +24,7 @@ std::wstring ExcelText(const std::string& path) {
 void WorkbookTest::SetUp() {
   CoInitialize(nullptr);
   int status = 0;
-  std::string out = Shell("/usr/bin/python3 " ZEL_TEST_SOURCE_DIR "/make_workbooks.py " + m_dir.path() + " 2>&1", &status);
+  std::string out = zeltest::RunShell("/usr/bin/python3 " ZEL_TEST_SOURCE_DIR "/make_workbooks.py " + m_dir.path() + " 2>&1", &status);
   ASSERT_EQ(0, status) << out;
   m_people = m_dir.file("people.xls");
 }

@@ -3,6 +3,8 @@
 // read what the engine wrote.
 #pragma once
 
+#include "support/Shell.h"
+
 #include "../AdoTest.h"
 
 #include <string>
@@ -15,9 +17,6 @@ using adotest::Exec;
 using adotest::Open;
 using adotest::Str;
 
-// Runs a shell command; answers its standard output, and its exit status
-// in `status` when given.
-std::string Shell(const std::string& command, int* status = nullptr);
 // Runs Python code with xlrd imported and `path` bound to the file.
 std::string Xlrd(const std::string& path, const std::string& code);
 std::wstring ExcelText(const std::string& path);

@@ -68,7 +68,7 @@ TEST_F(WorkbookTest, ChangedCellsReachTheFileAndTheRestStays) {
   // The formulas of the changed sheet are still formulas.
   std::string csv = m_dir.file("data.csv");
   int status = 0;
-  Shell("ssconvert --recalc --export-type=Gnumeric_stf:stf_csv -O 'sheet=Data' " + m_people + " " + csv + " 2>&1", &status);
+  zeltest::RunShell("ssconvert --recalc --export-type=Gnumeric_stf:stf_csv -O 'sheet=Data' " + m_people + " " + csv + " 2>&1", &status);
   ASSERT_EQ(0, status);
   std::string text = zeltest::ReadFileBytes(csv);
   EXPECT_NE(std::string::npos, text.find("42.75,\"Alicia, with a longer name\"")) << text;
@@ -115,7 +115,7 @@ TEST_F(WorkbookTest, CreateAndDropTables) {
   EXPECT_EQ("['Orders', 'Second'] ['Order No', 'Customer', 'Total'] ['', 'Acme', 9.5]\n",
             Xlrd(fresh, "b = xlrd.open_workbook(path)\ns = b.sheet_by_index(0)\nprint(b.sheet_names(), s.row_values(0), s.row_values(1))\n"));
   int status = 0;
-  Shell("ssconvert " + fresh + " " + m_dir.file("fresh.csv") + " 2>&1", &status);
+  zeltest::RunShell("ssconvert " + fresh + " " + m_dir.file("fresh.csv") + " 2>&1", &status);
   EXPECT_EQ(0, status);
   EXPECT_EQ("\"Order No\",Customer,Total\n,Acme,9.5\n", zeltest::ReadFileBytes(m_dir.file("fresh.csv")));
 
