@@ -100,7 +100,13 @@ void Add(CLI::App& app) {
     int before = Count(*x, *a);
     // A record of the look-up that missed is no failure: the element is
     // then made. Whether it was is read from the count.
+    int logged = x->GetLogCount();
     x->SetNodeText2(zelutil::Wide(a->path).c_str(), zelutil::Wide(a->text).c_str(), a->index);
+    // The setter reports what the document refuses (the document node, a
+    // declaration that would not read back) under its own name.
+    for (int i = logged; i < x->GetLogCount(); ++i)
+      if (x->GetLog(i).strFunction == L"ZELXml::SetNodeText")
+        throw Failure(kExitFailed, "cannot set " + a->path + LastReport(*x));
     if (a->index >= before && Count(*x, *a) == before)
       throw Failure(kExitFailed, "cannot create " + a->path + " (the first name must be the document element's)");
     SaveBack(*x, *a);
