@@ -225,9 +225,9 @@ void Add(CLI::App& app) {
   serial->add_option("--delay", a->delay, "send byte by byte, pausing MS milliseconds after each");
   serial->add_option("--wait", a->wait, "after the input ends, receive until quiet for MS milliseconds");
   serial->add_flag("--messages", a->messages, "tell of each notification message on standard error");
-  serial->callback([a, serial, list] {
+  serial->callback([a, list] {
     if (list->parsed()) return;
-    if (a->port.empty()) throw zelutil::Failure(2, "serial: give a PORT, or list");
+    if (a->port.empty()) throw zelutil::Failure(zelutil::kExitUsage, "serial: give a PORT, or list");
     Terminal(*a);
   });
 }
