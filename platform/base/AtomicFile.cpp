@@ -113,8 +113,9 @@ bool ZelAtomicFile::Commit() {
   if (stat(m_target.c_str(), &st) == 0) {
     mode = st.st_mode & 07777;
     // Keep the owner too where we may (root editing a user's file).
-    if (fchown(m_fd, st.st_uid, st.st_gid) != 0) {
-    }
+    // A user who may not give the file away keeps it as their own.
+    int kept = fchown(m_fd, st.st_uid, st.st_gid);
+    (void)kept;
   } else {
     mode = 0666 & ~CurrentUmask();
   }
