@@ -1,27 +1,20 @@
 #include "ftp/FtpLocalFile.h"
 
-#include <cstring>
-
-UINT FtpLocalFile::Read(void* lpBuf, UINT nCount) {
+UINT FtpLocalFile::Next(const char*& p, UINT nCount) {
   if (m_nPos == m_nLen) {
     m_nPos = 0;
     m_nLen = m_file.Read(m_buf.data(), static_cast<UINT>(m_buf.size()));
     if (m_nLen == 0) return 0;
   }
   size_t n = m_nLen - m_nPos < nCount ? m_nLen - m_nPos : nCount;
-  std::memcpy(lpBuf, m_buf.data() + m_nPos, n);
+  p = m_buf.data() + m_nPos;
   m_nPos += n;
   return static_cast<UINT>(n);
 }
 
-void FtpLocalFile::Write(const void* lpBuf, UINT nCount) {
+char* FtpLocalFile::Room(UINT nCount) {
   if (m_nLen + nCount > m_buf.size()) Flush();
-  if (nCount > m_buf.size()) {
-    m_file.Write(lpBuf, nCount);
-    return;
-  }
-  std::memcpy(m_buf.data() + m_nLen, lpBuf, nCount);
-  m_nLen += nCount;
+  return m_buf.data() + m_nLen;
 }
 
 void FtpLocalFile::Flush() {

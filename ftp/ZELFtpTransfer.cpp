@@ -111,15 +111,15 @@ int ZELFtp::PutFile_Internal(const wchar_t* localPath, const wchar_t* remotePath
           return;
         }
         FtpLocalFile source(local);
-        char buf[kChunk];
-        UINT n = source.Read(buf, kChunk);
+        const char* chunk = nullptr;
+        UINT n = source.Next(chunk, kChunk);
         while (n > 0) {
-          remote->Write(buf, n);
+          remote->Write(chunk, n);
           if (Step(pCallBack, notify, n)) {
             result = kCancel;
             break;
           }
-          n = source.Read(buf, kChunk);
+          n = source.Next(chunk, kChunk);
         }
         local.Close();
         Finish(remote, result == kCancel);
@@ -177,15 +177,14 @@ int ZELFtp::GetFile_Internal(const wchar_t* remotePath, const wchar_t* localPath
           result = FtpReportCode(*this, kSiteGetNoRemote, ZEL_RESULT_REMOTE_OPEN, remotePath);
           return;
         }
-        char buf[kChunk];
-        UINT n = remote->Read(buf, kChunk);
+        UINT n = remote->Read(target.Room(kChunk), kChunk);
         while (n > 0) {
-          target.Write(buf, n);
+          target.Commit(n);
           if (Step(pCallBack, notify, n)) {
             result = kCancel;
             break;
           }
-          n = remote->Read(buf, kChunk);
+          n = remote->Read(target.Room(kChunk), kChunk);
         }
         target.Flush();
         local.Close();

@@ -5,7 +5,7 @@
 #include "platform/inet/InternetException.h"
 
 namespace {
-constexpr size_t kBuffer = 64 * 1024;
+constexpr size_t kBuffer = 256 * 1024;
 }
 
 CInternetFile::CInternetFile(std::shared_ptr<FtpClient> client, LPCWSTR pstrName, const std::string& wire, char type,

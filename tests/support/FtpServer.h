@@ -34,6 +34,7 @@ public:
   // The log-in the server takes (empty for vsftpd: anonymous).
   const wchar_t* user() const { return m_bVsftpd ? L"" : L"zel"; }
   const wchar_t* password() const { return m_bVsftpd ? L"" : L"zel"; }
+  bool vsftpd() const { return m_bVsftpd; }
   // Kills the server at once, as a crash or a dropped line would.
   void Kill();
 
