@@ -1,5 +1,10 @@
 #include "platform/base/Utf8.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#include <cwchar>
+
 std::wstring ZelUtf8ToWide(const char* s, size_t n) {
   std::wstring out;
   out.reserve(n);
@@ -30,30 +35,72 @@ std::string ZelWideToUtf8(const wchar_t* s, size_t n) {
 }
 
 void ZelWideToUtf8Into(const wchar_t* s, size_t n, std::string& out) {
-  // Written through a plain pointer, where appending byte by byte checks the
-  // room each time. ASCII, the usual text, takes a byte a character; from
-  // the first other character on, room for the worst case, cut back after.
+  // ASCII, the usual text, takes a byte a character; from the first other
+  // character on, room for the worst case, cut back after.
   out.resize(n);
-  size_t i = 0;
-  for (char* a = &out[0]; i < n && static_cast<unsigned>(s[i]) < 0x80; ++i) a[i] = static_cast<char>(s[i]);
-  if (i == n) return;
-  out.resize(i + (n - i) * 4);
-  char* o = &out[i];
-  for (; i < n; ++i) {
-    unsigned cp = static_cast<unsigned>(s[i]);
-    if (cp < 0x80) { *o++ = static_cast<char>(cp); continue; }
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-    if (cp < 0x800) {
-      *o++ = static_cast<char>(0xC0 | (cp >> 6));
-    } else if (cp < 0x10000) {
-      *o++ = static_cast<char>(0xE0 | (cp >> 12));
-      *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    } else {
-      *o++ = static_cast<char>(0xF0 | (cp >> 18));
-      *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+  size_t used = 0;
+  size_t done = ZelWideToUtf8Some(s, n, n ? &out[0] : nullptr, n, used);
+  if (used == n) return;
+  out.resize(done + (n - used) * 4);
+  size_t rest = 0;
+  done += ZelWideToUtf8Some(s + used, n - used, &out[done], out.size() - done, rest);
+  out.resize(done);
+}
+
+size_t ZelWideToUtf8Some(const wchar_t* s, size_t n, char* out, size_t room, size_t& used) {
+  size_t i = 0, o = 0;
+  bool full = false;
+  while (i < n && !full) {
+#if defined(__SSE2__) && WCHAR_MAX > 0xFFFF
+    // Runs of ASCII sixteen characters at a time: one test of all of them,
+    // then two narrowing packs (no value of a run exceeds 0x7F, so neither
+    // pack saturates).
+    const __m128i high = _mm_set1_epi32(~0x7F);
+    while (i + 16 <= n && o + 16 <= room) {
+      const __m128i* p = reinterpret_cast<const __m128i*>(s + i);
+      __m128i a = _mm_loadu_si128(p), b = _mm_loadu_si128(p + 1);
+      __m128i c = _mm_loadu_si128(p + 2), d = _mm_loadu_si128(p + 3);
+      __m128i any = _mm_and_si128(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d)), high);
+      if (_mm_movemask_epi8(_mm_cmpeq_epi32(any, _mm_setzero_si128())) != 0xFFFF) break;
+      __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + o), bytes);
+      i += 16;
+      o += 16;
     }
-    *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+#endif
+    // One at a time up to and through the next other character, then back
+    // to the runs.
+    for (; i < n; ++i) {
+      unsigned cp = static_cast<unsigned>(s[i]);
+      if (cp < 0x80) {
+        if (o == room) {
+          full = true;
+          break;
+        }
+        out[o++] = static_cast<char>(cp);
+        continue;
+      }
+      if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+      size_t len = cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+      if (room - o < len) {
+        full = true;
+        break;
+      }
+      if (len == 2) {
+        out[o++] = static_cast<char>(0xC0 | (cp >> 6));
+      } else if (len == 3) {
+        out[o++] = static_cast<char>(0xE0 | (cp >> 12));
+        out[o++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      } else {
+        out[o++] = static_cast<char>(0xF0 | (cp >> 18));
+        out[o++] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out[o++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      }
+      out[o++] = static_cast<char>(0x80 | (cp & 0x3F));
+      ++i;
+      break;
+    }
   }
-  out.resize(static_cast<size_t>(o - out.data()));
+  used = i;
+  return o;
 }

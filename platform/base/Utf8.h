@@ -15,4 +15,7 @@ ZEL_EXPORT std::wstring ZelUtf8ToWide(const char* s, size_t n);
 ZEL_EXPORT std::string ZelWideToUtf8(const wchar_t* s, size_t n);
 // The same into `out`, replacing its content in the room it already has.
 ZEL_EXPORT void ZelWideToUtf8Into(const wchar_t* s, size_t n, std::string& out);
+// As many whole characters of s[0..n) as fit in `room` bytes at out:
+// answers the bytes written and sets `used` to the characters taken.
+ZEL_EXPORT size_t ZelWideToUtf8Some(const wchar_t* s, size_t n, char* out, size_t room, size_t& used);
 inline std::string ZelWideToUtf8(const wchar_t* s) { return s ? ZelWideToUtf8(s, wcslen(s)) : std::string(); }

@@ -205,20 +205,29 @@ std::string DeclaredEncoding(xmlDocPtr doc) {
 struct TextReader {
   const wchar_t* next;
   size_t left;
-  std::string piece;  // converted, not yet handed over from at on
+  std::string piece;  // a character that did not fit, not yet handed over from at on
   size_t at = 0;
+  // Converted straight into the parser's buffer; only a character cut by
+  // the buffer's end goes through `piece`.
   static int Read(void* context, char* buffer, int len) {
     TextReader* r = static_cast<TextReader*>(context);
-    if (r->at == r->piece.size()) {
-      size_t n = std::min(r->left, static_cast<size_t>(std::max(len, 1)));
-      ZelWideToUtf8Into(r->next, n, r->piece);
-      r->next += n;
-      r->left -= n;
-      r->at = 0;
+    size_t room = static_cast<size_t>(std::max(len, 0));
+    if (r->at < r->piece.size()) {
+      size_t n = std::min(r->piece.size() - r->at, room);
+      std::memcpy(buffer, r->piece.data() + r->at, n);
+      r->at += n;
+      return static_cast<int>(n);
     }
-    size_t n = std::min(r->piece.size() - r->at, static_cast<size_t>(len));
-    std::memcpy(buffer, r->piece.data() + r->at, n);
-    r->at += n;
+    size_t used = 0;
+    size_t n = ZelWideToUtf8Some(r->next, r->left, buffer, room, used);
+    if (n == 0 && r->left > 0 && room > 0) {
+      ZelWideToUtf8Into(r->next, 1, r->piece);
+      used = 1;
+      r->at = n = std::min(r->piece.size(), room);
+      std::memcpy(buffer, r->piece.data(), n);
+    }
+    r->next += used;
+    r->left -= used;
     return static_cast<int>(n);
   }
 };

@@ -29,3 +29,29 @@ TEST(Utf8, IntoReusedStringMatchesAFreshConversion) {
   ZelWideToUtf8Into(nullptr, 0, out);
   EXPECT_EQ(out, "");
 }
+
+TEST(Utf8, BoundedConversionTakesWholeCharactersOnly) {
+  // Long ASCII runs take the sixteen-at-a-time path; the other characters
+  // land at every offset of a small room.
+  std::wstring text = std::wstring(40, L'a') + L"\u00e9\u20ac\U0001F600" + std::wstring(17, L'b') + L"\u00e9";
+  std::string whole = ZelWideToUtf8(text.data(), text.size());
+  for (size_t room = 4; room <= 20; ++room) {
+    std::string joined;
+    size_t at = 0;
+    while (at < text.size()) {
+      char buf[20];
+      size_t used = 0;
+      size_t n = ZelWideToUtf8Some(text.data() + at, text.size() - at, buf, room, used);
+      ASSERT_GT(used, 0u);
+      joined.append(buf, n);
+      at += used;
+    }
+    EXPECT_EQ(whole, joined) << "room " << room;
+  }
+  // A room smaller than the next character takes nothing.
+  const wchar_t emoji[] = L"😀";
+  char buf[3];
+  size_t used = 7;
+  EXPECT_EQ(0u, ZelWideToUtf8Some(emoji, 1, buf, 3, used));
+  EXPECT_EQ(0u, used);
+}
