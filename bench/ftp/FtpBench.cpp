@@ -110,7 +110,7 @@ void Report(const char* name, double mb, const std::vector<Result>& ours, const 
 
 int main(int argc, char** argv) {
   size_t mb = argc > 1 ? static_cast<size_t>(std::atoi(argv[1])) : 200;
-  int runs = argc > 2 ? std::atoi(argv[2]) : 3;
+  int runs = argc > 2 ? std::atoi(argv[2]) : 6;
   // Files in memory: the disk's write-back would time whichever side ran
   // after the other had dirtied 200 MB, not the transfers.
   if (access("/dev/shm", W_OK) == 0) setenv("TMPDIR", "/dev/shm", 1);
