@@ -3,7 +3,7 @@
 #include <cwctype>
 
 ZELHtmlTreeBuilder::ZELHtmlTreeBuilder(ZELHtmlElement* pStart, size_t nTextLength)
-    : m_pCurrent(pStart), m_cache(nTextLength) {
+    : m_pCurrent(pStart), m_open(64, Count{0, 0}), m_cache(nTextLength) {
   for (ZELHtmlElement* e = pStart; e; e = e->m_pParent) Open(e, 1);
 }
 
@@ -17,13 +17,39 @@ uint64_t ZELHtmlTreeBuilder::NameKey(const CString& endTagName) {
     h ^= static_cast<uint64_t>(static_cast<uint32_t>(w));
     h *= 1099511628211ull;
   }
-  return h;
+  return h ? h : 1;
+}
+
+int ZELHtmlTreeBuilder::CountOf(uint64_t key) const {
+  size_t mask = m_open.size() - 1;
+  for (size_t i = (key ^ (key >> 29)) & mask; m_open[i].key; i = (i + 1) & mask)
+    if (m_open[i].key == key) return m_open[i].n;
+  return 0;
+}
+
+int& ZELHtmlTreeBuilder::OpenCount(uint64_t key) {
+  size_t mask = m_open.size() - 1;
+  for (size_t i = (key ^ (key >> 29)) & mask;; i = (i + 1) & mask) {
+    if (m_open[i].key == key) return m_open[i].n;
+    if (m_open[i].key) continue;
+    if (2 * (m_nNames + 1) <= m_open.size()) {
+      ++m_nNames;
+      m_open[i].key = key;
+      return m_open[i].n;
+    }
+    // Half full: twice the room, and the key placed again.
+    std::vector<Count> old(2 * m_open.size(), Count{0, 0});
+    old.swap(m_open);
+    m_nNames = 0;
+    for (const Count& c : old)
+      if (c.key) OpenCount(c.key) = c.n;
+    return OpenCount(key);
+  }
 }
 
 void ZELHtmlTreeBuilder::Open(ZELHtmlElement* e, int delta) {
   if (e->m_strEndTagName.IsEmpty()) return;
-  int& n = m_open[NameKey(e->m_strEndTagName)];
-  n += delta;
+  OpenCount(NameKey(e->m_strEndTagName)) += delta;
 }
 
 void ZELHtmlTreeBuilder::Append(ZELHtmlElement* e) { m_pCurrent->AddChild(e, m_pCurrent != m_pSealed); }
@@ -44,9 +70,13 @@ void ZELHtmlTreeBuilder::Add(const wchar_t* p, size_t n) {
 }
 
 void ZELHtmlTreeBuilder::Close(ZELHtmlElement* pEnd) {
-  auto it = m_open.find(NameKey(pEnd->m_strTagName));
+  // Usually the end tag closes the element just opened, spelled the same
+  // (the string cache makes them one buffer): FindParent's first answer.
   ZELHtmlElement* p = nullptr;
-  if (it != m_open.end() && it->second > 0) p = m_pCurrent->FindParent(pEnd->m_strTagName);
+  const CString& name = pEnd->m_strTagName;
+  const CString& open = m_pCurrent->m_strEndTagName;
+  if (open.GetString() == name.GetString() || (!open.IsEmpty() && open == name)) p = m_pCurrent;
+  else if (CountOf(NameKey(name)) > 0) p = m_pCurrent->FindParent(name);
   if (!p || p == m_pSealed) {
     // Closes nothing: kept where it stands, so the text survives.
     Append(pEnd);

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 #include "ZELHtmlElement.h"
 #include "html/HtmlStringCache.h"
@@ -24,6 +24,9 @@ public:
 
 private:
   static uint64_t NameKey(const CString& endTagName);
+  // The count of a key, made zero when new; CountOf adds nothing.
+  int& OpenCount(uint64_t key);
+  int CountOf(uint64_t key) const;
   void Open(ZELHtmlElement* e, int delta);
   void Append(ZELHtmlElement* e);
   void Close(ZELHtmlElement* pEnd);
@@ -35,8 +38,16 @@ private:
   // How many elements of the open chain (m_pCurrent up to the top) carry
   // each end-tag name, by a case-folded hash. An end tag whose name counts
   // zero closes nothing and needs no walk up the chain, so that deep
-  // unclosed nesting followed by stray end tags stays linear.
-  std::unordered_map<uint64_t, int> m_open;
+  // unclosed nesting followed by stray end tags stays linear. Open
+  // addressing in one array: a page has few names and looks them up on
+  // every tag. A key of 0 marks a free slot (a name hashing to 0 is
+  // counted under 1: a shared count only costs a walk).
+  struct Count {
+    uint64_t key;
+    int n;
+  };
+  std::vector<Count> m_open;
+  size_t m_nNames = 0;
   int m_nTokens = 0;
   ZELHtmlStringCache m_cache;
 };
