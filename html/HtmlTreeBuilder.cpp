@@ -1,5 +1,6 @@
 #include "html/HtmlTreeBuilder.h"
 
+#include <algorithm>
 #include <cwctype>
 
 ZELHtmlTreeBuilder::ZELHtmlTreeBuilder(ZELHtmlElement* pStart, size_t nTextLength)
@@ -52,7 +53,34 @@ void ZELHtmlTreeBuilder::Open(ZELHtmlElement* e, int delta) {
   OpenCount(NameKey(e->m_strEndTagName)) += delta;
 }
 
-void ZELHtmlTreeBuilder::Append(ZELHtmlElement* e) { m_pCurrent->AddChild(e, m_pCurrent != m_pSealed); }
+ZELHtmlTreeBuilder::~ZELHtmlTreeBuilder() {
+  for (ZELHtmlElement* e : m_kids) ZELHtmlElement::DeleteTree(e);
+}
+
+void ZELHtmlTreeBuilder::Finish() {
+  while (!m_levels.empty()) Settle();
+}
+
+void ZELHtmlTreeBuilder::Settle() {
+  Level level = m_levels.back();
+  CArray<ZELHtmlElement*, ZELHtmlElement*>& arr = level.element->m_arrChild;
+  const size_t n = m_kids.size() - level.first;
+  if (n) {
+    arr.SetSizePacked(static_cast<INT_PTR>(n));
+    std::copy(m_kids.begin() + static_cast<ptrdiff_t>(level.first), m_kids.end(), arr.GetData());
+  }
+  m_kids.resize(level.first);
+  m_levels.pop_back();
+}
+
+void ZELHtmlTreeBuilder::Append(ZELHtmlElement* e) {
+  if (!m_levels.empty() && m_levels.back().element == m_pCurrent) {
+    e->m_pParent = m_pCurrent;
+    m_kids.push_back(e);
+    return;
+  }
+  m_pCurrent->AddChild(e, m_pCurrent != m_pSealed);
+}
 
 void ZELHtmlTreeBuilder::Add(const wchar_t* p, size_t n) {
   ++m_nTokens;
@@ -64,6 +92,7 @@ void ZELHtmlTreeBuilder::Add(const wchar_t* p, size_t n) {
   }
   Append(e);
   if (e->m_nType == ZELHTML_START_TAG) {
+    m_levels.push_back(Level{e, m_kids.size()});
     m_pCurrent = e;
     Open(e, 1);
   }
@@ -87,14 +116,23 @@ void ZELHtmlTreeBuilder::Close(ZELHtmlElement* pEnd) {
   // Their child lists are complete now, so they move to exact blocks.
   for (ZELHtmlElement* e = m_pCurrent; e != p; e = e->m_pParent) {
     Open(e, -1);
-    e->m_arrChild.SetSizePacked(e->m_arrChild.GetSize());
+    if (!m_levels.empty() && m_levels.back().element == e) Settle();
+    else e->m_arrChild.SetSizePacked(e->m_arrChild.GetSize());
   }
   Open(p, -1);
   if (p != m_pCurrent) m_pCurrent->m_nType = ZELHTML_EMPTY_TAG;
   m_pCurrent = p;
   pEnd->m_pParent = p;
-  p->m_nEndTagIndex = p->AddChild(pEnd, TRUE);
-  p->m_arrChild.SetSizePacked(p->m_arrChild.GetSize());
+  if (!m_levels.empty() && m_levels.back().element == p) {
+    // Its end tag is its last child, and it may not be inserted anywhere
+    // else: the element is fresh, without an end tag yet.
+    m_kids.push_back(pEnd);
+    p->m_nEndTagIndex = static_cast<int>(m_kids.size() - m_levels.back().first - 1);
+    Settle();
+  } else {
+    p->m_nEndTagIndex = p->AddChild(pEnd, TRUE);
+    p->m_arrChild.SetSizePacked(p->m_arrChild.GetSize());
+  }
   if (p->m_pParent) m_pCurrent = p->m_pParent;
   else m_pSealed = p;
 }

@@ -18,8 +18,13 @@ public:
   ZELHtmlTreeBuilder(ZELHtmlElement* pStart, size_t nTextLength);
   ZELHtmlTreeBuilder(const ZELHtmlTreeBuilder&) = delete;
   ZELHtmlTreeBuilder& operator=(const ZELHtmlTreeBuilder&) = delete;
+  // Without Finish (a parse that failed), the children not yet handed to
+  // their elements are deleted.
+  ~ZELHtmlTreeBuilder();
 
   void Add(const wchar_t* p, size_t n);
+  // Hands the children of the elements still open to them.
+  void Finish();
   int GetTokenCount() const { return m_nTokens; }
 
 private:
@@ -30,6 +35,8 @@ private:
   void Open(ZELHtmlElement* e, int delta);
   void Append(ZELHtmlElement* e);
   void Close(ZELHtmlElement* pEnd);
+  // Moves the innermost open element's children to its exact array.
+  void Settle();
 
   ZELHtmlElement* m_pCurrent;
   // A parentless element that an end tag already closed: what follows is
@@ -49,5 +56,16 @@ private:
   std::vector<Count> m_open;
   size_t m_nNames = 0;
   int m_nTokens = 0;
+  // The children of the elements this builder opened and has not closed,
+  // one run per element, innermost last: an element's array is made once,
+  // exact, when it closes, rather than grown child by child on the heap.
+  // Elements that were there before (pStart and its ancestors) take their
+  // children at once.
+  struct Level {
+    ZELHtmlElement* element;
+    size_t first;  // its first child in m_kids
+  };
+  std::vector<Level> m_levels;
+  std::vector<ZELHtmlElement*> m_kids;
   ZELHtmlStringCache m_cache;
 };

@@ -115,6 +115,7 @@ int ZELHtml::ReadFile(const wchar_t* path, BOOL bBytes, ZELHtmlElement* pRoot) {
   }
   if (carry) return kNotUtf8;  // the file ends inside a sequence
   tokenizer.Finish(add);
+  builder.Finish();
   return kRead;
 }
 

@@ -218,6 +218,7 @@ int ZELHtmlElement::AddChild_Html(const wchar_t* html) {
   auto add = [&builder](const wchar_t* p, size_t n) { builder.Add(p, n); };
   if (html) tokenizer.Feed(html, n, add);
   tokenizer.Finish(add);
+  builder.Finish();
   return builder.GetTokenCount();
 }
 
@@ -252,6 +253,7 @@ void ZELHtmlElement::Reparse(std::wstring text) {
   ZELHtmlTokenizer tokenizer;
   tokenizer.Feed(text.data(), text.size(), add);
   tokenizer.Finish(add);
+  if (builder) builder->Finish();
 }
 
 CString ZELHtmlElement::GetTagName() { return m_strTagName; }
