@@ -12,34 +12,25 @@ size_t SlotsFor(size_t nTextLength, size_t most) {
 }
 
 // A token is hashed on every lookup: four characters to a step, in two
-// 64-bit words, and the high half folded in at the end for the index.
+// 64-bit words (the last step overlapping the one before when the length
+// is not a multiple of four), and the high half folded in for the index.
 uint32_t Hash(const wchar_t* p, size_t n) {
   static_assert(sizeof(wchar_t) == 4, "two characters to a word");
   uint64_t h = n * 0x9E3779B97F4A7C15ull;
-  size_t i = 0;
-  for (; i + 4 <= n; i += 4) {
+  auto step = [&h](const wchar_t* q) {
     uint64_t w[2];
-    std::memcpy(w, p + i, sizeof w);
+    std::memcpy(w, q, sizeof w);
     h = (h ^ w[0]) * 0xFF51AFD7ED558CCDull;
     h = (h ^ w[1]) * 0xC4CEB9FE1A85EC53ull;
+  };
+  if (n >= 4) {
+    for (size_t i = 0; i + 4 <= n; i += 4) step(p + i);
+    if (n % 4) step(p + n - 4);
+  } else {
+    for (size_t i = 0; i < n; ++i) h = (h ^ static_cast<uint32_t>(p[i])) * 0xFF51AFD7ED558CCDull;
   }
-  for (; i < n; ++i) h = (h ^ static_cast<uint32_t>(p[i])) * 0xFF51AFD7ED558CCDull;
   h ^= h >> 32;
   return static_cast<uint32_t>(h ^ (h >> 15));
-}
-
-// Two characters to a comparison; an odd last one overlaps the one before.
-bool SameChars(const wchar_t* a, const wchar_t* b, size_t n) {
-  if (n < 2) return a[0] == b[0];
-  uint64_t x, y;
-  for (size_t i = 0; i + 2 <= n; i += 2) {
-    std::memcpy(&x, a + i, sizeof x);
-    std::memcpy(&y, b + i, sizeof y);
-    if (x != y) return false;
-  }
-  std::memcpy(&x, a + n - 2, sizeof x);
-  std::memcpy(&y, b + n - 2, sizeof y);
-  return x == y;
 }
 
 }  // namespace
@@ -52,7 +43,7 @@ CString ZELHtmlStringCache::Get(const wchar_t* p, size_t n) {
   if (n > kLongest) return CString::Packed(p, static_cast<int>(n));
   const uint32_t h = Hash(p, n);
   Slot& slot = m_slots[h & m_mask];
-  if (slot.hash != h || slot.length != n || !SameChars(slot.str.GetString(), p, n)) {
+  if (slot.hash != h || slot.length != n || std::memcmp(slot.str.GetString(), p, n * sizeof(wchar_t)) != 0) {
     slot.str = CString::Packed(p, static_cast<int>(n));
     slot.hash = h;
     slot.length = static_cast<uint32_t>(n);

@@ -107,7 +107,7 @@ void ZELHtmlElement::SetFromToken(const wchar_t* p, size_t n, ZELHtmlStringCache
   const wchar_t* e = b + m_strHtml.GetLength();
   TrimRange(b, e);
   if (b == e) return;
-  if (e - b >= 7 && std::wmemcmp(b, L"<!--", 4) == 0) {
+  if (e - b >= 7 && b[0] == L'<' && b[1] == L'!' && b[2] == L'-' && b[3] == L'-') {
     m_strTagName = L"!--";
     m_nType = ZELHTML_COMMENT;
     return;
