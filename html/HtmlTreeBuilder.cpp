@@ -21,6 +21,16 @@ uint64_t ZELHtmlTreeBuilder::NameKey(const CString& endTagName) {
   return h ? h : 1;
 }
 
+uint64_t ZELHtmlTreeBuilder::KeyOf(const CString& endTagName) {
+  const wchar_t* p = endTagName.GetString();
+  Known& k = m_known[(reinterpret_cast<uintptr_t>(p) >> 3) % 64];
+  if (k.name.GetString() != p) {
+    k.key = NameKey(endTagName);
+    k.name = endTagName;
+  }
+  return k.key;
+}
+
 int ZELHtmlTreeBuilder::CountOf(uint64_t key) const {
   size_t mask = m_open.size() - 1;
   for (size_t i = (key ^ (key >> 29)) & mask; m_open[i].key; i = (i + 1) & mask)
@@ -50,7 +60,7 @@ int& ZELHtmlTreeBuilder::OpenCount(uint64_t key) {
 
 void ZELHtmlTreeBuilder::Open(ZELHtmlElement* e, int delta) {
   if (e->m_strEndTagName.IsEmpty()) return;
-  OpenCount(NameKey(e->m_strEndTagName)) += delta;
+  OpenCount(KeyOf(e->m_strEndTagName)) += delta;
 }
 
 ZELHtmlTreeBuilder::~ZELHtmlTreeBuilder() {
@@ -105,7 +115,7 @@ void ZELHtmlTreeBuilder::Close(ZELHtmlElement* pEnd) {
   const CString& name = pEnd->m_strTagName;
   const CString& open = m_pCurrent->m_strEndTagName;
   if (open.GetString() == name.GetString() || (!open.IsEmpty() && open == name)) p = m_pCurrent;
-  else if (CountOf(NameKey(name)) > 0) p = m_pCurrent->FindParent(name);
+  else if (CountOf(KeyOf(name)) > 0) p = m_pCurrent->FindParent(name);
   if (!p || p == m_pSealed) {
     // Closes nothing: kept where it stands, so the text survives.
     Append(pEnd);

@@ -29,6 +29,9 @@ public:
 
 private:
   static uint64_t NameKey(const CString& endTagName);
+  // NameKey, remembered by buffer: the string cache gives a page's names
+  // few buffers, and every start tag and most end tags ask.
+  uint64_t KeyOf(const CString& endTagName);
   // The count of a key, made zero when new; CountOf adds nothing.
   int& OpenCount(uint64_t key);
   int CountOf(uint64_t key) const;
@@ -55,6 +58,13 @@ private:
   };
   std::vector<Count> m_open;
   size_t m_nNames = 0;
+  // Each entry holds its string, so that its buffer (the key) is not
+  // freed and reused for another name while the entry stands.
+  struct Known {
+    CString name;
+    uint64_t key = 0;
+  };
+  Known m_known[64];
   int m_nTokens = 0;
   // The children of the elements this builder opened and has not closed,
   // one run per element, innermost last: an element's array is made once,

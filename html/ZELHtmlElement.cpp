@@ -22,7 +22,7 @@ bool IsSpace(wchar_t c) { return c == L' ' || static_cast<uint32_t>(c) - 9u <= 4
 // What ends a tag name; "/" does not, so "<br/>" is named "br/".
 bool IsNameEnd(wchar_t c) { return c == L' ' || c == L'>' || c == L'\r' || c == L'\n' || c == L'\t'; }
 
-void TrimRange(const wchar_t*& b, const wchar_t*& e) {
+inline void TrimRange(const wchar_t*& b, const wchar_t*& e) {
   while (b < e && IsSpace(*b)) ++b;
   while (e > b && IsSpace(e[-1])) --e;
 }
@@ -38,15 +38,9 @@ void ScanAttributes(const wchar_t* p, const wchar_t* end, Found&& found) {
   const wchar_t *nameB = nullptr, *nameE = nullptr;
   bool inQuote = false;
   for (const wchar_t* q = p; q < end; ++q) {
-    // Inside quotes only the closing quote matters: values (links, styles)
-    // are the long runs, skipped by the library's scan.
-    if (inQuote) {
-      q = std::wmemchr(q, L'"', static_cast<size_t>(end - q));
-      if (!q) break;
-    } else {
-      while (q < end && *q != L'"' && *q != L'=') ++q;
-      if (q == end) break;
-    }
+    // Inside quotes only the closing quote matters.
+    q = inQuote ? ZelHtmlFindEither(q, end, L'"', L'"') : ZelHtmlFindEither(q, end, L'"', L'=');
+    if (q == end) break;
     const wchar_t *tb = bs, *te = q;
     TrimRange(tb, te);
     if (*q == L'"') {
