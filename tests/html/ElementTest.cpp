@@ -258,11 +258,15 @@ TEST(HtmlParse, TagsAtEveryOffset) {
     int n = e.SplitElement((a + L"<b>" + c + L"</b>>" + a).c_str(), t);
     ASSERT_EQ(n, k ? 6 : 4) << k;
     int i = 0;
-    if (k) EXPECT_EQ(W(t[i++]), a);
+    if (k) {
+      EXPECT_EQ(W(t[i++]), a);
+    }
     EXPECT_EQ(W(t[i++]), L"<b>");
     EXPECT_EQ(W(t[i++]), c);
     EXPECT_EQ(W(t[i++]), L"</b>");
     EXPECT_EQ(W(t[i++]), L">");
-    if (k) EXPECT_EQ(W(t[i++]), a);
+    if (k) {
+      EXPECT_EQ(W(t[i++]), a);
+    }
   }
 }
