@@ -2,11 +2,52 @@
 
 #include "platform/mfc/String.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+#if defined(__SSE2__)
+// Sixteen bytes as sixteen characters.
+inline void Widen16(__m128i v, wchar_t* out) {
+  const __m128i zero = _mm_setzero_si128();
+  __m128i lo = _mm_unpacklo_epi8(v, zero), hi = _mm_unpackhi_epi8(v, zero);
+  __m128i* o = reinterpret_cast<__m128i*>(out);
+  _mm_storeu_si128(o, _mm_unpacklo_epi16(lo, zero));
+  _mm_storeu_si128(o + 1, _mm_unpackhi_epi16(lo, zero));
+  _mm_storeu_si128(o + 2, _mm_unpacklo_epi16(hi, zero));
+  _mm_storeu_si128(o + 3, _mm_unpackhi_epi16(hi, zero));
+}
+#endif
+
+}  // namespace
+
+void ZelHtmlWiden(const unsigned char* p, size_t n, wchar_t* out) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  static_assert(sizeof(wchar_t) == 4, "four bytes to a character");
+  for (; n - i >= 16; i += 16) Widen16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)), out + i);
+#endif
+  for (; i < n; ++i) out[i] = static_cast<wchar_t>(p[i]);
+}
+
 size_t ZelHtmlUtf8Prefix(const unsigned char* p, size_t n, bool* pbInvalid, wchar_t* out, size_t* pnChars) {
   *pbInvalid = false;
   wchar_t* o = out;
   size_t i = 0;
   while (i < n) {
+#if defined(__SSE2__)
+    // Markup is mostly ASCII: sixteen such bytes are widened at once.
+    while (n - i >= 16) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      if (_mm_movemask_epi8(v)) break;
+      Widen16(v, o);
+      o += 16;
+      i += 16;
+    }
+    if (i == n) break;
+#endif
     unsigned c = p[i];
     if (c < 0x80) {
       *o++ = static_cast<wchar_t>(c);

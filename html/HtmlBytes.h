@@ -12,6 +12,9 @@
 // decoded into out (room for n characters), *pnChars characters of it.
 size_t ZelHtmlUtf8Prefix(const unsigned char* p, size_t n, bool* pbInvalid, wchar_t* out, size_t* pnChars);
 
+// Each byte of p[0, n) as one character of out.
+void ZelHtmlWiden(const unsigned char* p, size_t n, wchar_t* out);
+
 // Appends s in its byte form: UTF-8, or with bBytes each character below
 // U+0100 as that byte (any other still as UTF-8).
 void ZelHtmlAppendBytes(std::string& out, std::wstring_view s, bool bBytes);

@@ -21,10 +21,12 @@ public:
 
 private:
   // Direct-mapped: a slot holds the last string whose hash chose it, so the
-  // cache stays small and a miss costs one comparison. The hash is kept in
-  // the slot, so that a miss does not read the string's own (cold) memory.
+  // cache stays small and a miss costs one comparison. The hash and length
+  // are kept in the slot, so that a miss does not read the string's own
+  // (cold) memory; a hit reads it once, its count and characters together.
   struct Slot {
     uint32_t hash = 0;
+    uint32_t length = 0;
     CString str;
   };
   static const size_t kMostSlots = 8192;

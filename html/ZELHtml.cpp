@@ -101,7 +101,7 @@ int ZELHtml::ReadFile(const wchar_t* path, BOOL bBytes, ZELHtmlElement* pRoot) {
       if (n == 0) break;
       size_t have = carry + n, count = have;
       if (bBytes) {
-        std::copy(buf.get(), buf.get() + have, chars.get());
+        ZelHtmlWiden(buf.get(), have, chars.get());
         carry = 0;
       } else {
         bool bInvalid = false;
@@ -115,6 +115,7 @@ int ZELHtml::ReadFile(const wchar_t* path, BOOL bBytes, ZELHtmlElement* pRoot) {
   }
   if (carry) return kNotUtf8;  // the file ends inside a sequence
   tokenizer.Finish(add);
+  builder.Finish();
   return kRead;
 }
 

@@ -2,8 +2,10 @@
 // operations are in ZELHtmlTree.cpp.
 #include "ZELHtmlElement.h"
 
+#include <cstdint>
 #include <cwchar>
 #include <optional>
+#include <vector>
 
 #include "ZELGF.h"
 #include "platform/base/SmallPool.h"
@@ -14,12 +16,13 @@
 namespace {
 
 // The white space that trimming removes.
-bool IsSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f'; }
+// Tab, line feed, vertical tab, form feed and carriage return are 9 to 13.
+bool IsSpace(wchar_t c) { return c == L' ' || static_cast<uint32_t>(c) - 9u <= 4u; }
 
 // What ends a tag name; "/" does not, so "<br/>" is named "br/".
 bool IsNameEnd(wchar_t c) { return c == L' ' || c == L'>' || c == L'\r' || c == L'\n' || c == L'\t'; }
 
-void TrimRange(const wchar_t*& b, const wchar_t*& e) {
+inline void TrimRange(const wchar_t*& b, const wchar_t*& e) {
   while (b < e && IsSpace(*b)) ++b;
   while (e > b && IsSpace(e[-1])) --e;
 }
@@ -35,7 +38,9 @@ void ScanAttributes(const wchar_t* p, const wchar_t* end, Found&& found) {
   const wchar_t *nameB = nullptr, *nameE = nullptr;
   bool inQuote = false;
   for (const wchar_t* q = p; q < end; ++q) {
-    if (*q != L'"' && (*q != L'=' || inQuote)) continue;
+    // Inside quotes only the closing quote matters.
+    q = inQuote ? ZelHtmlFindEither(q, end, L'"', L'"') : ZelHtmlFindEither(q, end, L'"', L'=');
+    if (q == end) break;
     const wchar_t *tb = bs, *te = q;
     TrimRange(tb, te);
     if (*q == L'"') {
@@ -86,17 +91,17 @@ void ZELHtmlElement::Clear() {
 
 void ZELHtmlElement::SetFromHtml(const wchar_t* token) {
   CString text(token);  // token may be our own text, which Clear keeps
+  Clear();
   SetFromToken(text.GetString(), static_cast<size_t>(text.GetLength()), nullptr);
 }
 
 void ZELHtmlElement::SetFromToken(const wchar_t* p, size_t n, ZELHtmlStringCache* cache) {
-  Clear();
   m_strHtml = ZelHtmlString(cache, p, n);
   const wchar_t* b = m_strHtml.GetString();
   const wchar_t* e = b + m_strHtml.GetLength();
   TrimRange(b, e);
   if (b == e) return;
-  if (e - b >= 7 && std::wmemcmp(b, L"<!--", 4) == 0) {
+  if (e - b >= 7 && b[0] == L'<' && b[1] == L'!' && b[2] == L'-' && b[3] == L'-') {
     m_strTagName = L"!--";
     m_nType = ZELHTML_COMMENT;
     return;
@@ -143,7 +148,7 @@ void ZELHtmlElement::SetFromToken(const wchar_t* p, size_t n, ZELHtmlStringCache
     m_strEndTagName = ZelHtmlString(cache, endName, len);
   }
   // A document-type declaration never has an end tag.
-  if (m_strTagName.CompareNoCase(L"!DOCTYPE") == 0) {
+  if (m_strTagName.GetLength() == 8 && m_strTagName.GetString()[0] == L'!' && m_strTagName.CompareNoCase(L"!DOCTYPE") == 0) {
     m_nType = ZELHTML_EMPTY_TAG;
     m_strEndTagName.Empty();
   }
@@ -153,25 +158,42 @@ void ZELHtmlElement::SetFromToken(const wchar_t* p, size_t n, ZELHtmlStringCache
 
 
 void ZELHtmlElement::ParseAttributes(const wchar_t* p, const wchar_t* end, ZELHtmlStringCache* cache) {
-  // Counted first, so that the array is sized once.
-  INT_PTR n = m_arrAttribute.GetSize(), count = 0;
-  ScanAttributes(p, end, [&count](const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*) { ++count; });
-  if (!count) return;
-  m_arrAttribute.SetSizePacked(n + count);
-  std::wstring value;
+  // Collected first, so that the array is sized once; a tag rarely has
+  // more attributes than fit on the stack.
+  struct Found {
+    const wchar_t *nb, *ne, *vb, *ve;
+  };
+  const size_t kLocal = 16;
+  Found local[kLocal];
+  std::vector<Found> more;
+  size_t count = 0;
   ScanAttributes(p, end, [&](const wchar_t* nb, const wchar_t* ne, const wchar_t* vb, const wchar_t* ve) {
+    if (count < kLocal) {
+      local[count++] = Found{nb, ne, vb, ve};
+      return;
+    }
+    if (more.empty()) more.assign(local, local + kLocal);
+    more.push_back(Found{nb, ne, vb, ve});
+    ++count;
+  });
+  if (!count) return;
+  INT_PTR n = m_arrAttribute.GetSize();
+  m_arrAttribute.SetSizePacked(n + static_cast<INT_PTR>(count));
+  std::wstring value;
+  for (const Found* f = more.empty() ? local : more.data(); count--; ++f) {
+    const wchar_t *nb = f->nb, *ne = f->ne, *vb = f->vb, *ve = f->ve;
     __ZEL_HTML_ATTRIBUTE& a = m_arrAttribute[n++];
     a.strName = ZelHtmlString(cache, nb, static_cast<size_t>(ne - nb));
     // The value is the trimmed run and a closing quote: usually the quote
     // follows the run in the text, and the two are one piece of it.
     if (*ve == L'"') {
       a.strValue = ZelHtmlString(cache, vb, static_cast<size_t>(ve - vb) + 1);
-      return;
+      continue;
     }
     value.assign(vb, ve);
     value += L'"';
     a.strValue = ZelHtmlString(cache, value.data(), value.size());
-  });
+  }
 }
 
 int ZELHtmlElement::SplitElement(const wchar_t* html, CStringArray& tokens) {
@@ -190,6 +212,7 @@ int ZELHtmlElement::AddChild_Html(const wchar_t* html) {
   auto add = [&builder](const wchar_t* p, size_t n) { builder.Add(p, n); };
   if (html) tokenizer.Feed(html, n, add);
   tokenizer.Finish(add);
+  builder.Finish();
   return builder.GetTokenCount();
 }
 
@@ -224,6 +247,7 @@ void ZELHtmlElement::Reparse(std::wstring text) {
   ZELHtmlTokenizer tokenizer;
   tokenizer.Feed(text.data(), text.size(), add);
   tokenizer.Finish(add);
+  if (builder) builder->Finish();
 }
 
 CString ZELHtmlElement::GetTagName() { return m_strTagName; }

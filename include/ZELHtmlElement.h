@@ -134,7 +134,8 @@ private:
   friend class ZELHtmlSelection;
   friend class ZELHtmlTreeBuilder;
 
-  // Parses the token [p, p + n); strings come from cache when given.
+  // Parses the token [p, p + n) into a cleared element; strings come from
+  // cache when given.
   void SetFromToken(const wchar_t* p, size_t n, ZELHtmlStringCache* cache);
   void Reparse(std::wstring text);
   void ParseAttributes(const wchar_t* p, const wchar_t* end, ZELHtmlStringCache* cache);

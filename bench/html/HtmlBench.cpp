@@ -9,6 +9,8 @@
 // compared with what was read.
 //
 //   bench_html [MB] [rounds]     default 50, 10
+//   bench_html --write FILE DOCS [MB]   the two pages only, for profiling
+//   bench_html --open FILE [gumbo]      one open in this process, no child
 #include <gumbo.h>
 #include <unistd.h>
 
@@ -142,6 +144,18 @@ bool WritesBack(const std::string& in) {
 
 int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  // One side alone, so that a profiler (callgrind, perf, time -v) sees
+  // nothing but the open.
+  if (argc > 3 && std::string(argv[1]) == "--write") {
+    std::ofstream(argv[2], std::ios::binary) << MakePage(static_cast<size_t>((argc > 4 ? std::atof(argv[4]) : 50) * 1024 * 1024));
+    std::ofstream(argv[3], std::ios::binary) << RealPages();
+    return 0;
+  }
+  if (argc > 2 && std::string(argv[1]) == "--open") {
+    zelbench::Sample s = argc > 3 ? OpenGumbo(argv[2]) : OpenOurs(argv[2]);
+    std::printf("open: %.3f s\n", s.seconds);
+    return 0;
+  }
   const double mb = argc > 1 ? std::atof(argv[1]) : 50;
   const int rounds = argc > 2 ? std::atoi(argv[2]) : 10;
   const std::string dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";

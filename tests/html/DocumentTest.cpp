@@ -129,3 +129,28 @@ TEST(HtmlDocument, SaveFailures) {
   EXPECT_TRUE(doc.Save(dir.wfile("made/sub/ok.html").c_str()));
   EXPECT_EQ(ReadFileBytes(dir.file("made/sub/ok.html")), "<p>x</p>");
 }
+
+// ASCII is decoded sixteen bytes at a time: a multi-byte sequence or an
+// invalid byte at every position of such a step.
+TEST(HtmlDocument, NonAsciiAtEveryOffset) {
+  TempDir dir;
+  for (size_t k = 0; k < 20; ++k) {
+    std::string pad(k, 'x');
+    std::string utf8 = "<p>" + pad + "\xE2\x82\xAC" + pad + "</p>";
+    EXPECT_EQ(RoundTrip(dir, utf8), utf8) << k;
+    ZELHtml doc;
+    ASSERT_TRUE(doc.Open(dir.wfile("in.html").c_str()));
+    ZELHtmlElement* p = doc.FindElement(L"p", 0);
+    ASSERT_NE(p, nullptr);
+    std::wstring wpad(k, L'x');
+    EXPECT_EQ(W(Child(p, 0)->m_strHtml), wpad + L"\u20AC" + wpad) << k;
+
+    std::string latin = "<p>" + pad + "\xE9" + pad + "</p>";
+    EXPECT_EQ(RoundTrip(dir, latin), latin) << k;
+    ZELHtml bytes;
+    ASSERT_TRUE(bytes.Open(dir.wfile("in.html").c_str()));
+    p = bytes.FindElement(L"p", 0);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(W(Child(p, 0)->m_strHtml), wpad + L"\u00E9" + wpad) << k;
+  }
+}

@@ -214,3 +214,59 @@ TEST(HtmlElementText, AddChildHtmlCountsTokensAndCanCloseThisElement) {
   EXPECT_EQ(root->AddChild_Html(NULL), 0);
   EXPECT_EQ(W(root->GetFullText()), L"<div><p>a</p>b</div>");
 }
+
+// New tokens below an element that already has its end tag go before it;
+// the ones they open keep their children until they close, also when an
+// outer end tag closes several at once or the text ends first.
+TEST(HtmlElementText, AddChildHtmlBelowAClosedElement) {
+  auto root = Parse(L"<div><span>x</span></div>");
+  ZELHtmlElement* div = Child(root.get(), 0);
+  EXPECT_EQ(div->AddChild_Html(L"<p><b>y</b>z"), 5);
+  ASSERT_EQ(div->GetChildCount(), 3);
+  EXPECT_EQ(div->m_nEndTagIndex, 2);
+  ZELHtmlElement* p = Child(div, 1);
+  EXPECT_EQ(p->GetType(), ZELHTML_START_TAG);
+  EXPECT_EQ(p->m_nEndTagIndex, -1) << "left open by the end of the text";
+  ASSERT_EQ(p->GetChildCount(), 2);
+  EXPECT_EQ(Child(p, 0)->m_nEndTagIndex, 1);
+  EXPECT_EQ(Child(p, 1)->GetParent(), p);
+  EXPECT_EQ(W(root->GetFullText()), L"<div><span>x</span><p><b>y</b>z</div>");
+
+  root = Parse(L"<div></div>");
+  div = Child(root.get(), 0);
+  EXPECT_EQ(div->AddChild_Html(L"<ul><li>1<LI>2</ul></div>after"), 8);
+  ASSERT_EQ(div->GetChildCount(), 3);
+  EXPECT_EQ(div->m_nEndTagIndex, 2) << "the first end tag stays the last child";
+  ZELHtmlElement* ul = Child(div, 0);
+  ASSERT_EQ(ul->GetChildCount(), 2);
+  EXPECT_EQ(ul->m_nEndTagIndex, 1);
+  ZELHtmlElement* li = Child(ul, 0);
+  EXPECT_EQ(li->GetType(), ZELHTML_START_TAG);
+  ASSERT_EQ(li->GetChildCount(), 2);
+  EXPECT_EQ(Child(li, 1)->GetType(), ZELHTML_EMPTY_TAG) << "the innermost one the outer end tag closed";
+  EXPECT_EQ(Child(li, 1)->GetChildCount(), 1);
+  ASSERT_EQ(root->GetChildCount(), 2);
+  EXPECT_EQ(W(root->GetFullText()), L"<div><ul><li>1<LI>2</ul></div></div>after");
+}
+
+// Tags at every position of the tokenizer's four-character steps.
+TEST(HtmlParse, TagsAtEveryOffset) {
+  Element e;
+  CStringArray t;
+  for (int k = 0; k < 12; ++k) {
+    std::wstring a(static_cast<size_t>(k), L'a'), c(static_cast<size_t>(k) + 5, L'c');
+    int n = e.SplitElement((a + L"<b>" + c + L"</b>>" + a).c_str(), t);
+    ASSERT_EQ(n, k ? 6 : 4) << k;
+    int i = 0;
+    if (k) {
+      EXPECT_EQ(W(t[i++]), a);
+    }
+    EXPECT_EQ(W(t[i++]), L"<b>");
+    EXPECT_EQ(W(t[i++]), c);
+    EXPECT_EQ(W(t[i++]), L"</b>");
+    EXPECT_EQ(W(t[i++]), L">");
+    if (k) {
+      EXPECT_EQ(W(t[i++]), a);
+    }
+  }
+}
