@@ -4,6 +4,8 @@
 
 #include "ZELExcelGuard.h"
 
+#include "platform/ado/Provider.h"
+#include "platform/ado/Recordset.h"
 #include "platform/mfc/FixedText.h"
 
 #include <cwchar>
@@ -15,6 +17,45 @@ void FormatReal(double d, CString& strText) {
   wchar_t wide[kZelFixedTextMax];
   size_t n = ZelFixedText(d, wide);
   std::wmemcpy(strText.GetBufferSetLength(static_cast<int>(n)), wide, n);
+}
+
+// Plain ASCII text, widened straight into the CString; false for anything
+// else (other characters, a NUL), which the general path converts.
+bool AsciiText(const std::string& bytes, CString& strText) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  size_t n = bytes.size();
+  for (size_t i = 0; i < n; ++i)
+    if (p[i] == 0 || p[i] >= 0x80) return false;
+  wchar_t* out = strText.GetBufferSetLength(static_cast<int>(n));
+  for (size_t i = 0; i < n; ++i) out[i] = p[i];
+  return true;
+}
+
+// A sheet's cell read per call: a number or a text of a column that takes
+// any kind (every column of a sheet), formatted from the value the engine
+// holds, with no variant in between. Anything else, and any failure,
+// answers false and the general path reads the cell again (and reports).
+bool ReadCellText(ZELAdo& ado, int nCol, CString& strText) {
+  _Recordset* rs = ado.GetRecordset().GetInterfacePtr();
+  if (!rs) return false;
+  bool bDone = false;
+  ZelGuarded(
+      [&] {
+        VARIANT key{};  // a position owns nothing
+        key.vt = VT_I4;
+        key.lVal = nCol;
+        DataTypeEnum type;
+        const zelado::Value& v = rs->ZelCell(key, type);
+        if (type != adVariant) return;
+        if (v.kind == zelado::Value::Real && v.shown == zelado::Value::AsStored) {
+          FormatReal(v.r, strText);
+          bDone = true;
+        } else if (v.kind == zelado::Value::Text) {
+          bDone = AsciiText(v.bytes, strText);
+        }
+      },
+      [](const ZELFailure&) {});
+  return bDone;
 }
 
 }  // namespace
@@ -81,6 +122,10 @@ int ZELExcel::Seek(int nRow, int nAppend) {
 
 CString ZELExcel::GetText(int nCol) {
   CString strText;
+  if (ReadCellText(m_ado, nCol, strText)) {
+    m_ado.SafeLogCopy(this);
+    return strText;
+  }
   Guard(kExcelGetText, [&] {
     _variant_t vValue;
     if (!m_ado.GetFieldValueByIndex(nCol, vValue)) return;
