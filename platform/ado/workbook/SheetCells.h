@@ -22,7 +22,8 @@ const uint32_t kMaxRows = 65536, kMaxCols = 256;
 
 class SheetCells {
 public:
-  void Parse(const std::vector<Record>& records);
+  // The records of a sheet's part (sound, as PartEnd found them).
+  void Parse(std::string_view part);
 
   const Cell* At(uint32_t row, uint32_t col) const {
     if (row >= m_rows.size() || col >= m_rows[row].size()) return nullptr;
@@ -40,6 +41,7 @@ public:
   void Clear();
 
 private:
+  void SizeRows(std::string_view part);
   void Trim();
   std::vector<std::vector<Cell>> m_rows;
   std::vector<std::string> m_own;  // texts of LABEL cells and formula results

@@ -66,12 +66,13 @@ std::unique_ptr<Workbook> Workbook::Load(const std::string& bytes) {
   for (Sheet& s : wb->m_sheets) {
     size_t pos = s.oldOffset;
     if (pos >= stream.size()) Damaged("a sheet's position is past the end of the workbook stream");
-    s.records = ReadPart(stream, pos);
+    size_t end = PartEnd(stream, pos);
     // Sheets of a sound stream do not overlap: more than the stream is a loop of references.
-    if ((total += pos - s.oldOffset) > stream.size()) Damaged("sheets overlap one another");
-    if (s.kind == 0) s.cells.Parse(s.records);
+    if ((total += end - pos) > stream.size()) Damaged("sheets overlap one another");
+    s.records = PartRecords::FromBytes(stream.substr(pos, end - pos));
+    if (s.kind == 0) s.cells.Parse(s.records.Bytes());
   }
-  // The records hold the stream now; no second copy is kept.
+  // The parts hold the stream now; no second copy is kept.
   std::string().swap(wb->m_file.Entries()[wb->m_stream].data);
   return wb;
 }

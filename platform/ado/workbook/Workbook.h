@@ -7,6 +7,7 @@
 
 #include "platform/ado/workbook/CellFormats.h"
 #include "platform/ado/workbook/CompoundFile.h"
+#include "platform/ado/workbook/PartRecords.h"
 #include "platform/ado/workbook/SharedStrings.h"
 #include "platform/ado/workbook/SheetCells.h"
 
@@ -22,7 +23,7 @@ struct Sheet {
   std::string name;
   size_t boundSheet = 0;  // its BOUNDSHEET record among the globals
   uint8_t kind = 0;       // 0 worksheet, 2 chart, 6 macro module
-  std::vector<Record> records;
+  PartRecords records;
   size_t oldOffset = 0;   // where its BOF stood in the stream read
   bool rewrite = false;   // records must be written again from the cells
   SheetCells cells;
