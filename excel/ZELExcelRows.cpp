@@ -16,18 +16,22 @@ namespace {
 void FormatReal(double d, CString& strText) {
   wchar_t wide[kZelFixedTextMax];
   size_t n = ZelFixedText(d, wide);
-  std::wmemcpy(strText.GetBufferSetLength(static_cast<int>(n)), wide, n);
+  strText = CString(wide, static_cast<int>(n));
 }
 
-// Plain ASCII text, widened straight into the CString; false for anything
-// else (other characters, a NUL), which the general path converts.
+// Short plain ASCII text, widened as it is checked; false for anything else
+// (other characters, a NUL, a long text), which the general path converts.
 bool AsciiText(const std::string& bytes, CString& strText) {
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t kShort = 256;
   size_t n = bytes.size();
-  for (size_t i = 0; i < n; ++i)
-    if (p[i] == 0 || p[i] >= 0x80) return false;
-  wchar_t* out = strText.GetBufferSetLength(static_cast<int>(n));
-  for (size_t i = 0; i < n; ++i) out[i] = p[i];
+  if (n > kShort) return false;
+  wchar_t wide[kShort];
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c == 0 || c >= 0x80) return false;
+    wide[i] = c;
+  }
+  strText = CString(wide, static_cast<int>(n));
   return true;
 }
 

@@ -116,26 +116,44 @@ bool CellSpan(uint16_t type, std::string_view d, uint32_t& row, uint32_t& first,
 
 }  // namespace
 
-// Each row is made as wide as its last cell at once: a first look at the
-// records' positions, then one allocation per row.
-void SheetCells::SizeRows(std::string_view part) {
-  std::vector<uint16_t> ends;
-  ForEachOwnRecord(part, [&](uint16_t type, std::string_view d, size_t) {
-    uint32_t row, first, end;
-    if (!CellSpan(type, d, row, first, end) || first >= end) return;
-    if (row >= ends.size()) ends.resize(row + 1);
-    ends[row] = static_cast<uint16_t>(std::max<uint32_t>(ends[row], end));
-  });
-  m_rows.resize(ends.size());
-  for (size_t r = 0; r < ends.size(); ++r) {
-    m_rows[r].resize(ends[r]);
-    m_colEnd = std::max<uint32_t>(m_colEnd, ends[r]);
+// While a sheet is read, the row its cells go to is given at once the room
+// of the widest row so far (most rows are that wide), and gives back what
+// it did not use when cells start on another row: one allocation for most
+// rows, while narrow rows under a wide one keep no more room than their
+// cells need. Rows are sized for the cells of the grid only.
+// Most cells come next on the row being filled, into room it has.
+inline void SheetCells::Place(uint32_t row, uint32_t col, const Cell& cell) {
+  if (row == m_filling && col == m_fillRow->size() && col < m_fillRow->capacity()) {
+    m_fillRow->push_back(cell);
+    m_colEnd = std::max(m_colEnd, col + 1);
+    return;
   }
+  PlaceAnywhere(row, col, cell);
+}
+
+void SheetCells::PlaceAnywhere(uint32_t row, uint32_t col, const Cell& cell) {
+  if (row != m_filling) {
+    FitRow(m_filling);
+    m_filling = row;
+    if (row >= m_rows.size()) m_rows.resize(row + 1);
+    m_fillRow = &m_rows[row];
+    m_fillRow->reserve(std::max(m_colEnd, col + 1));
+  }
+  std::vector<Cell>& r = *m_fillRow;
+  if (col >= r.size()) r.resize(col + 1);
+  r[col] = cell;
+  m_colEnd = std::max(m_colEnd, col + 1);
+}
+
+void SheetCells::FitRow(uint32_t row) {
+  if (row >= m_rows.size()) return;
+  std::vector<Cell>& r = m_rows[row];
+  if (r.capacity() > 2 * r.size()) std::vector<Cell>(r).swap(r);
 }
 
 void SheetCells::Parse(std::string_view part) {
   Clear();
-  SizeRows(part);
+  m_filling = UINT32_MAX;
   bool stringDue = false;  // a formula with a text result waits for its STRING
   uint32_t dueRow = 0, dueCol = 0;
   ForEachOwnRecord(part, [&](uint16_t type, std::string_view d, size_t at) {
@@ -152,14 +170,14 @@ void SheetCells::Parse(std::string_view part) {
       c.str = AddOwn(std::move(text));
       if (const Cell* f = At(dueRow, dueCol)) c.xf = f->xf;
       Set(dueRow, dueCol, c);
+      if (m_filling < m_rows.size()) m_fillRow = &m_rows[m_filling];  // Set may have moved the rows
       stringDue = false;
       return;
     }
     uint32_t row, col, end;
     if (!CellSpan(type, d, row, col, end)) return;
-    // Rows are sized for every cell that lies in the grid.
     auto place = [&](uint32_t c, const Cell& cell) {
-      if (c < end) m_rows[row][c] = cell;
+      if (c < end) Place(row, c, cell);
     };
     Cell c;
     c.xf = Get16(d, 4);
@@ -215,6 +233,7 @@ void SheetCells::Parse(std::string_view part) {
     }
     place(col, c);
   });
+  FitRow(m_filling);
 }
 
 }  // namespace workbook

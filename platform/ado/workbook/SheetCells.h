@@ -41,11 +41,15 @@ public:
   void Clear();
 
 private:
-  void SizeRows(std::string_view part);
+  void Place(uint32_t row, uint32_t col, const Cell& cell);
+  void PlaceAnywhere(uint32_t row, uint32_t col, const Cell& cell);
+  void FitRow(uint32_t row);
   void Trim();
   std::vector<std::vector<Cell>> m_rows;
   std::vector<std::string> m_own;  // texts of LABEL cells and formula results
   uint32_t m_colEnd = 0;
+  uint32_t m_filling = UINT32_MAX;  // the row Parse is filling
+  std::vector<Cell>* m_fillRow = nullptr;
 };
 
 // The value of an RK number.
