@@ -103,7 +103,7 @@ void ForEachOwnRecord(std::string_view part, F&& f) {
 
 // A cell record's row and the columns it covers, [first, end); none for
 // other records. Raises for a cell record too short to say.
-bool CellSpan(uint16_t type, std::string_view d, uint32_t& row, uint32_t& first, uint32_t& end) {
+inline bool CellSpan(uint16_t type, std::string_view d, uint32_t& row, uint32_t& first, uint32_t& end) {
   bool run = type == kMulRk || type == kMulBlank;
   if (!run && !IsSingleCell(type)) return false;
   if (d.size() < 6) Damaged("a cell record is too short");

@@ -111,12 +111,6 @@ int Workbook::FindSheet(const std::string& name) const {
   return -1;
 }
 
-const std::string& Workbook::TextOf(const Sheet& sheet, const Cell& c) const {
-  static const std::string kNone;
-  if (!c.shared) return sheet.cells.Own(c.str);
-  return c.str < m_sst.Count() ? m_sst.Text(c.str) : kNone;
-}
-
 void Workbook::Put(size_t sheet, uint32_t row, uint32_t col, Cell c) {
   if (row >= kMaxRows || col >= kMaxCols) Raise(ErrorKind::ValueRefused, L"the cell lies outside the sheet's grid (65536 rows, 256 columns)");
   Sheet& s = m_sheets[sheet];

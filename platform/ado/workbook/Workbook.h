@@ -44,8 +44,12 @@ public:
   Sheet& SheetAt(size_t i) { return m_sheets[i]; }
   // The worksheet of that name (without regard to case), or -1.
   int FindSheet(const std::string& name) const;
-  // Text of a text cell.
-  const std::string& TextOf(const Sheet& sheet, const Cell& c) const;
+  // Text of a text cell (read once per text cell read).
+  const std::string& TextOf(const Sheet& sheet, const Cell& c) const {
+    static const std::string kNone;
+    if (!c.shared) return sheet.cells.Own(c.str);
+    return c.str < m_sst.Count() ? m_sst.Text(c.str) : kNone;
+  }
   bool IsDate(const Cell& c) const { return c.kind == Cell::Number && m_formats.IsDate(c.xf); }
   // The serial day as the platform counts dates (from 30 December 1899).
   double DateOf(const Cell& c) const { return m_date1904 ? c.num + 1462 : c.num; }
