@@ -26,10 +26,15 @@ public:
   size_t Count() const { return m_count; }
   // Sector n, padded with zeros when the file ends inside it.
   std::string At(uint32_t n) const {
-    if (n >= m_count) Damaged("a sector number points past the end of the file");
-    std::string s = m_bytes.substr((size_t(n) + 1) * m_size, m_size);
-    s.resize(m_size, '\0');
+    std::string s;
+    AppendTo(n, s);
     return s;
+  }
+  void AppendTo(uint32_t n, std::string& out) const {
+    if (n >= m_count) Damaged("a sector number points past the end of the file");
+    size_t from = (size_t(n) + 1) * m_size, have = std::min(m_size, m_bytes.size() - from);
+    out.append(m_bytes, from, have);
+    out.append(m_size - have, '\0');
   }
   // Follows a chain through `table`; a loop or a link out of range is
   // damage. Never longer than the table, so it ends.
@@ -112,9 +117,10 @@ CompoundFile CompoundFile::Parse(const std::string& bytes) {
   }
   auto readChain = [&](uint32_t start, size_t size) {
     std::string out;
+    out.reserve(size + sec.Size());  // a size the caller checked against the file's
     for (uint32_t n : sec.Chain(start, fat, sec.Count())) {
       if (out.size() >= size) break;
-      out += sec.At(n);
+      sec.AppendTo(n, out);
     }
     if (out.size() < size) Damaged("a stream is longer than its sector chain");
     out.resize(size);

@@ -17,37 +17,45 @@ void MoveIndexData(char* data, size_t size, int64_t delta) {
 
 }  // namespace
 
-PartRecords PartRecords::FromBytes(std::string bytes) {
+PartRecords PartRecords::FromBytes(std::shared_ptr<std::string> stream, size_t at, size_t size) {
   PartRecords p;
-  p.m_bytes = std::move(bytes);
-  p.m_unsplit = true;
+  p.m_stream = std::move(stream);
+  p.m_at = at;
+  p.m_size = size;
   return p;
 }
 
+PartRecords PartRecords::FromBytes(std::string bytes) {
+  size_t size = bytes.size();
+  return FromBytes(std::make_shared<std::string>(std::move(bytes)), 0, size);
+}
+
 std::vector<Record>& PartRecords::All() {
-  if (m_unsplit) {
-    m_records = SplitRecords(m_bytes);
-    std::string().swap(m_bytes);
-    m_unsplit = false;
+  if (m_stream) {
+    m_records = SplitRecords(Bytes());
+    m_stream.reset();
   }
   return m_records;
 }
 
 void PartRecords::WriteTo(std::string& out) const {
-  if (m_unsplit)
-    out += m_bytes;
+  if (m_stream)
+    out += Bytes();
   else
     WriteRecords(m_records, out);
 }
 
 void PartRecords::MoveIndex(int64_t delta) {
-  if (!m_unsplit) {
+  if (!m_stream) {
     for (Record& r : m_records)
       if (r.type == kIndex) MoveIndexData(&r.data[0], r.data.size(), delta);
     return;
   }
-  for (size_t at = 0; at + 4 <= m_bytes.size(); at += 4 + Get16(m_bytes, at + 2))
-    if (Get16(m_bytes, at) == kIndex) MoveIndexData(&m_bytes[at + 4], Get16(m_bytes, at + 2), delta);
+  // The stream is shared with the other sheets: this part gets its own copy.
+  if (m_stream.use_count() > 1) *this = FromBytes(std::string(Bytes()));
+  std::string& b = *m_stream;
+  for (size_t at = 0; at + 4 <= b.size(); at += 4 + Get16(b, at + 2))
+    if (Get16(b, at) == kIndex) MoveIndexData(&b[at + 4], Get16(b, at + 2), delta);
 }
 
 }  // namespace workbook

@@ -56,7 +56,10 @@ std::unique_ptr<Workbook> Workbook::Load(const std::string& bytes) {
       Raise(ErrorKind::Connection, L"the file is an older (Excel 5/95) workbook; only 97-2003 workbooks are read");
     Raise(ErrorKind::Connection, L"the compound file holds no workbook stream");
   }
-  const std::string& stream = wb->m_file.Entries()[wb->m_stream].data;
+  // The sheets' parts are views of the stream as read; no second copy is kept.
+  auto shared = std::make_shared<std::string>(std::move(wb->m_file.Entries()[wb->m_stream].data));
+  wb->m_file.Entries()[wb->m_stream].data.clear();
+  const std::string& stream = *shared;
   size_t at = 0;
   wb->m_globals = ReadPart(stream, at);
   if (wb->m_globals[0].data.size() < 4 || Get16(wb->m_globals[0].data, 0) != 0x0600)
@@ -69,11 +72,9 @@ std::unique_ptr<Workbook> Workbook::Load(const std::string& bytes) {
     size_t end = PartEnd(stream, pos);
     // Sheets of a sound stream do not overlap: more than the stream is a loop of references.
     if ((total += end - pos) > stream.size()) Damaged("sheets overlap one another");
-    s.records = PartRecords::FromBytes(stream.substr(pos, end - pos));
+    s.records = PartRecords::FromBytes(shared, pos, end - pos);
     if (s.kind == 0) s.cells.Parse(s.records.Bytes());
   }
-  // The parts hold the stream now; no second copy is kept.
-  std::string().swap(wb->m_file.Entries()[wb->m_stream].data);
   return wb;
 }
 
