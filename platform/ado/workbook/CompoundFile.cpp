@@ -36,6 +36,15 @@ public:
     out.append(m_bytes, from, have);
     out.append(m_size - have, '\0');
   }
+  // Whether the first `size` bytes of the chain's sectors follow one
+  // another in the file and lie wholly inside it.
+  bool InOneRun(const std::vector<uint32_t>& chain, size_t size) const {
+    size_t need = (size + m_size - 1) / m_size;
+    if (chain.size() < need) return false;
+    for (size_t i = 1; i < need; ++i)
+      if (chain[i] != chain[0] + i) return false;
+    return (size_t(chain[0]) + 1) * m_size + size <= m_bytes.size();
+  }
   // Follows a chain through `table`; a loop or a link out of range is
   // damage. Never longer than the table, so it ends.
   std::vector<uint32_t> Chain(uint32_t start, const std::vector<uint32_t>& table, size_t limit) const {
@@ -90,7 +99,7 @@ int CompareNames(const std::u16string& a, const std::u16string& b) {
 
 }  // namespace
 
-CompoundFile CompoundFile::Parse(const std::string& bytes) {
+CompoundFile CompoundFile::Parse(const std::string& bytes, const std::u16string& leave) {
   if (bytes.size() < 512 || std::memcmp(bytes.data(), kMagic, 8) != 0)
     Raise(ErrorKind::Connection, L"the file is not a workbook (no compound file header)");
   unsigned shift = Get16(bytes, 0x1E), miniShift = Get16(bytes, 0x20);
@@ -162,11 +171,18 @@ CompoundFile CompoundFile::Parse(const std::string& bytes) {
   size_t total = 0;
   for (Entry& e : cf.m_entries)
     if (e.type == kStream && (total += sizeOf(e)) > 2 * bytes.size()) Damaged("streams overlap one another");
+  int found = leave.empty() ? -1 : cf.Find(leave);
+  const Entry* left = found >= 0 ? &cf.m_entries[static_cast<size_t>(found)] : nullptr;
   for (Entry& e : cf.m_entries) {
     if (e.type != kStream) continue;
     size_t size = sizeOf(e);
     uint32_t start = Get32(e.raw, 116);
     if (size == 0) continue;
+    if (size >= kMiniCutoff && &e == left && sec.InOneRun(sec.Chain(start, fat, sec.Count()), size)) {
+      e.inFile = (size_t(start) + 1) * sec.Size();
+      e.inFileSize = size;
+      continue;
+    }
     if (size >= kMiniCutoff) {
       e.data = readChain(start, size);
       continue;

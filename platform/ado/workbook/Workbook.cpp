@@ -46,19 +46,28 @@ bool SameName(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::unique_ptr<Workbook> Workbook::Load(const std::string& bytes) {
+std::unique_ptr<Workbook> Workbook::Load(std::string bytes) {
   if (bytes.size() < 8 || bytes.compare(0, 8, CompoundFile::kMagic, 8) != 0) NotAWorkbook(bytes);
   std::unique_ptr<Workbook> wb(new Workbook);
-  wb->m_file = CompoundFile::Parse(bytes);
+  wb->m_file = CompoundFile::Parse(bytes, u"Workbook");
   wb->m_stream = wb->m_file.Find(u"Workbook");
   if (wb->m_stream < 0) {
     if (wb->m_file.Find(u"Book") >= 0)
       Raise(ErrorKind::Connection, L"the file is an older (Excel 5/95) workbook; only 97-2003 workbooks are read");
     Raise(ErrorKind::Connection, L"the compound file holds no workbook stream");
   }
-  // The sheets' parts are views of the stream as read; no second copy is kept.
-  auto shared = std::make_shared<std::string>(std::move(wb->m_file.Entries()[wb->m_stream].data));
-  wb->m_file.Entries()[wb->m_stream].data.clear();
+  // The sheets' parts are views of the stream as read; no second copy is
+  // kept. A stream in one run of the file is the file's own bytes, moved
+  // down (most writers place it so).
+  CompoundFile::Entry& entry = wb->m_file.Entries()[wb->m_stream];
+  if (entry.inFile != SIZE_MAX) {
+    bytes.erase(0, entry.inFile);
+    bytes.resize(entry.inFileSize);
+    entry.data = std::move(bytes);
+    entry.inFile = SIZE_MAX;
+  }
+  auto shared = std::make_shared<std::string>(std::move(entry.data));
+  entry.data.clear();
   const std::string& stream = *shared;
   size_t at = 0;
   wb->m_globals = ReadPart(stream, at);

@@ -34,7 +34,7 @@ class Workbook {
 public:
   // Raises Connection with a plain description for anything that is not a
   // readable workbook (naming HTML, CSV and zip packages for what they are).
-  static std::unique_ptr<Workbook> Load(const std::string& bytes);
+  static std::unique_ptr<Workbook> Load(std::string bytes);
   // A new workbook with no sheets yet (AddSheet gives it one).
   static std::unique_ptr<Workbook> New();
 

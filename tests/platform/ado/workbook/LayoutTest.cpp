@@ -4,6 +4,7 @@
 #include "WorkbookTest.h"
 
 #include "platform/ado/workbook/ByteIo.h"
+#include "platform/ado/workbook/CompoundFile.h"
 #include "platform/ado/workbook/PartRecords.h"
 #include "platform/ado/workbook/SheetCells.h"
 #include "platform/ado/workbook/Workbook.h"
@@ -88,6 +89,28 @@ TEST(WorkbookLayout, IndexMovesAlikeInBytesAndRecords) {
   EXPECT_EQ(976u, Get32(a, 24 + 16));
   EXPECT_EQ(1976u, Get32(a, 24 + 20));
   EXPECT_EQ(3u, Get32(a, 24 + 8));  // the header before the positions stays
+}
+
+// A large stream in one run of the file is left there, named where it
+// stands; every other stream is read as before.
+TEST(WorkbookLayout, StreamInOneRunIsLeftInTheFile) {
+  std::string big, other(70000, 'o');
+  for (int i = 0; i < 90000; ++i) big += static_cast<char>('a' + i % 26);
+  CompoundFile cf = CompoundFile::Empty();
+  cf.AddStream(u"Workbook", big);
+  cf.AddStream(u"Other", other);
+  cf.AddStream(u"Small", "tiny");
+  std::string bytes = cf.Serialize();
+  CompoundFile back = CompoundFile::Parse(bytes, u"Workbook");
+  const CompoundFile::Entry& w = back.Entries()[back.Find(u"Workbook")];
+  ASSERT_NE(SIZE_MAX, w.inFile);
+  EXPECT_TRUE(w.data.empty());
+  EXPECT_EQ(big, bytes.substr(w.inFile, w.inFileSize));
+  EXPECT_EQ(other, back.Entries()[back.Find(u"Other")].data);
+  EXPECT_EQ("tiny", back.Entries()[back.Find(u"Small")].data);
+  EXPECT_EQ(SIZE_MAX, back.Entries()[back.Find(u"Other")].inFile);
+  // Named or not, a stream too small for sectors of its own is read.
+  EXPECT_EQ("tiny", CompoundFile::Parse(bytes, u"Small").Entries()[back.Find(u"Small")].data);
 }
 
 // A workbook whose second sheet moves when the first grows: that sheet is
