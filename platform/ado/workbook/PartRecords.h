@@ -15,7 +15,9 @@ namespace workbook {
 class PartRecords {
 public:
   PartRecords() = default;
-  PartRecords(std::vector<Record> records) : m_records(std::move(records)) {}  // NOLINT: made records
+  // Records made here (a new sheet, a rewritten one) are split already; the
+  // conversions let a part stand wherever a list of records is taken.
+  PartRecords(std::vector<Record> records) : m_records(std::move(records)) {}
   // Bytes from PartEnd: sound records from a BOF to its EOF, at `at` in
   // the stream.
   static PartRecords FromBytes(std::shared_ptr<std::string> stream, size_t at, size_t size);
@@ -23,7 +25,7 @@ public:
 
   // The records, split from the bytes the first time.
   std::vector<Record>& All();
-  operator std::vector<Record>&() { return All(); }  // NOLINT: where records are taken as a list
+  operator std::vector<Record>&() { return All(); }
   std::vector<Record>::iterator begin() { return All().begin(); }
   std::vector<Record>::iterator end() { return All().end(); }
 

@@ -30,6 +30,12 @@ public:
     const Cell& c = m_rows[row][col];
     return c.kind == Cell::Empty ? nullptr : &c;
   }
+  // A row's cells by column, `width` of them (none past the last row);
+  // Empty ones are no cells.
+  const Cell* RowCells(uint32_t row, uint32_t& width) const {
+    width = row < m_rows.size() ? static_cast<uint32_t>(m_rows[row].size()) : 0;
+    return width ? m_rows[row].data() : nullptr;
+  }
   void Set(uint32_t row, uint32_t col, const Cell& cell);
   // One past the last row and column holding a cell (blanks count).
   uint32_t RowEnd() const { return static_cast<uint32_t>(m_rows.size()); }
