@@ -58,7 +58,7 @@ bool ReadCellText(ZELAdo& ado, int nCol, CString& strText) {
           bDone = AsciiText(v.bytes, strText);
         }
       },
-      [](const ZELFailure&) {});
+      [](const ZELFailure&) {});  // the general path meets it again and reports it
   return bDone;
 }
 
@@ -127,7 +127,7 @@ int ZELExcel::Seek(int nRow, int nAppend) {
 CString ZELExcel::GetText(int nCol) {
   CString strText;
   if (ReadCellText(m_ado, nCol, strText)) {
-    m_ado.SafeLogCopy(this);
+    m_ado.SafeLogCopy(this);  // what the database object logged before (a failed move)
     return strText;
   }
   Guard(kExcelGetText, [&] {
