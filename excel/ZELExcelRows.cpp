@@ -4,6 +4,8 @@
 
 #include "ZELExcelGuard.h"
 
+#include "platform/ado/Provider.h"
+#include "platform/ado/Recordset.h"
 #include "platform/mfc/FixedText.h"
 
 #include <cwchar>
@@ -14,7 +16,50 @@ namespace {
 void FormatReal(double d, CString& strText) {
   wchar_t wide[kZelFixedTextMax];
   size_t n = ZelFixedText(d, wide);
-  std::wmemcpy(strText.GetBufferSetLength(static_cast<int>(n)), wide, n);
+  strText = CString(wide, static_cast<int>(n));
+}
+
+// Short plain ASCII text, widened as it is checked; false for anything else
+// (other characters, a NUL, a long text), which the general path converts.
+bool AsciiText(const std::string& bytes, CString& strText) {
+  const size_t kShort = 256;
+  size_t n = bytes.size();
+  if (n > kShort) return false;
+  wchar_t wide[kShort];
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c == 0 || c >= 0x80) return false;
+    wide[i] = c;
+  }
+  strText = CString(wide, static_cast<int>(n));
+  return true;
+}
+
+// A sheet's cell read per call: a number or a text of a column that takes
+// any kind (every column of a sheet), formatted from the value the engine
+// holds, with no variant in between. Anything else, and any failure,
+// answers false and the general path reads the cell again (and reports).
+bool ReadCellText(ZELAdo& ado, int nCol, CString& strText) {
+  _Recordset* rs = ado.GetRecordset().GetInterfacePtr();
+  if (!rs) return false;
+  bool bDone = false;
+  ZelGuarded(
+      [&] {
+        VARIANT key{};  // a position owns nothing
+        key.vt = VT_I4;
+        key.lVal = nCol;
+        DataTypeEnum type;
+        const zelado::Value& v = rs->ZelCell(key, type);
+        if (type != adVariant) return;
+        if (v.kind == zelado::Value::Real && v.shown == zelado::Value::AsStored) {
+          FormatReal(v.r, strText);
+          bDone = true;
+        } else if (v.kind == zelado::Value::Text) {
+          bDone = AsciiText(v.bytes, strText);
+        }
+      },
+      [](const ZELFailure&) {});  // the general path meets it again and reports it
+  return bDone;
 }
 
 }  // namespace
@@ -81,6 +126,10 @@ int ZELExcel::Seek(int nRow, int nAppend) {
 
 CString ZELExcel::GetText(int nCol) {
   CString strText;
+  if (ReadCellText(m_ado, nCol, strText)) {
+    m_ado.SafeLogCopy(this);  // what the database object logged before (a failed move)
+    return strText;
+  }
   Guard(kExcelGetText, [&] {
     _variant_t vValue;
     if (!m_ado.GetFieldValueByIndex(nCol, vValue)) return;

@@ -41,4 +41,5 @@ namespace zelado {
 class Session;
 class RowStream;
 struct RecordsetState;
+struct Value;
 }  // namespace zelado

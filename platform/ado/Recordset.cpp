@@ -159,8 +159,16 @@ _variant_t _Recordset::GetCollect(const _variant_t& Index) {
 }
 
 void _Recordset::ZelCollectInto(const VARIANT& Index, VARIANT& value) {
+  DataTypeEnum type;
+  const zelado::Value& cell = ZelCell(Index, type);
+  zelado::ToVariant(cell, type, value);
+}
+
+const zelado::Value& _Recordset::ZelCell(const VARIANT& Index, DataTypeEnum& type) {
   long i = m_state->FieldIndex(Index);
-  zelado::ToVariant(m_state->Cell(i), m_state->columns[i].type, value);
+  const zelado::Value& cell = m_state->Cell(i);
+  type = m_state->columns[i].type;
+  return cell;
 }
 
 void _Recordset::PutCollect(const _variant_t& Index, const _variant_t& value) {

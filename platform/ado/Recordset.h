@@ -41,6 +41,10 @@ struct ZEL_EXPORT _Recordset : IDispatch {
   // GetCollect into the caller's variant, whose old value goes only once
   // the new one is made: a read per field per row.
   ZEL_NO_EXPORT void ZelCollectInto(const VARIANT& Index, VARIANT& value);
+  // The value GetCollect would convert, as the engine holds it, and its
+  // column's declared type: for a reader that formats values itself. It
+  // holds until the next move or write.
+  ZEL_NO_EXPORT const zelado::Value& ZelCell(const VARIANT& Index, DataTypeEnum& type);
   void PutCollect(const _variant_t& Index, const _variant_t& value);
 
   HRESULT AddNew(const _variant_t& FieldList = vtMissing, const _variant_t& Values = vtMissing);

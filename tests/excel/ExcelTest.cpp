@@ -60,6 +60,20 @@ TEST_F(ExcelTest, ReadsRowsByKind) {
   EXPECT_EQ(CString(L"Alice"), m_excel.GetText(1));
 }
 
+// Texts past plain short ASCII, and a column the sheet does not have, whose
+// failure the database object reports as its own.
+TEST_F(ExcelTest, LongTextsAndMissingColumns) {
+  ASSERT_EQ(1, m_excel.OpenSheet(L"Long"));
+  CString strText = m_excel.GetText(2, 0);
+  EXPECT_EQ(5002, strText.GetLength());
+  EXPECT_EQ(CString(L"3-" + std::wstring(3000, L'x') + std::wstring(2000, L'\u00e9')), strText);
+  int before = m_excel.GetLogCount();
+  EXPECT_EQ(CString(L""), m_excel.GetText(7));
+  ASSERT_EQ(before + 1, m_excel.GetLogCount());
+  EXPECT_EQ(CString(L"ZELAdo::GetFieldValue"), m_excel.GetLog(before).strFunction);
+  EXPECT_EQ(CString(L"3-xxx"), m_excel.GetText(0).Left(5));  // the row is still there
+}
+
 TEST_F(ExcelTest, NotOpenedAndMissingSheet) {
   EXPECT_EQ(CString(L""), m_excel.GetText(0, 0));
   EXPECT_EQ(CString(L"Excel is not opened"), m_excel.GetLastError());

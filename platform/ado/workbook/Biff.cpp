@@ -62,32 +62,37 @@ std::u16string Utf16(const std::string& s) {
   return out;
 }
 
-std::vector<Record> ReadPart(const std::string& s, size_t& at) {
-  // A first pass over the record headers counts the part's records, so that
-  // a sheet of a million cells is held in one allocation of the right size.
-  size_t count = 0;
+size_t PartEnd(const std::string& s, size_t at) {
   int depth = 0;
-  for (size_t p = at; p + 4 <= s.size(); p += 4 + Get16(s, p + 2)) {
-    ++count;
-    if (Get16(s, p) == kBof) ++depth;
-    if (Get16(s, p) == kEof && --depth <= 0) break;
-  }
-  std::vector<Record> out;
-  out.reserve(count);
-  depth = 0;
-  while (at + 4 <= s.size()) {
+  for (size_t first = at; at + 4 <= s.size();) {
     uint16_t type = Get16(s, at);
     size_t len = Get16(s, at + 2);
     if (at + 4 + len > s.size()) Damaged("a record runs past the end of the workbook stream");
-    if (out.empty() && type != kBof) Damaged("a part of the workbook stream does not start with BOF");
-    // Built in place: a cell record's data fits inside the string itself.
-    out.push_back(Record{type, std::string(s.data() + at + 4, len)});
+    if (at == first && type != kBof) Damaged("a part of the workbook stream does not start with BOF");
     at += 4 + len;
     if (type == kBof) ++depth;
-    bool end = type == kEof && --depth == 0;
-    if (end) return out;
+    if (type == kEof && --depth == 0) return at;
   }
   Damaged("a part of the workbook stream has no EOF");
+}
+
+std::vector<Record> ReadPart(const std::string& s, size_t& at) {
+  size_t end = PartEnd(s, at);
+  std::vector<Record> out = SplitRecords(std::string_view(s).substr(at, end - at));
+  at = end;
+  return out;
+}
+
+std::vector<Record> SplitRecords(std::string_view s) {
+  // Counted first, so that a sheet of a million cells is held in one
+  // allocation of the right size.
+  size_t count = 0;
+  for (size_t p = 0; p + 4 <= s.size(); p += 4 + Get16(s, p + 2)) ++count;
+  std::vector<Record> out;
+  out.reserve(count);
+  for (size_t p = 0; p + 4 <= s.size(); p += 4 + Get16(s, p + 2))
+    out.push_back(Record{Get16(s, p), std::string(s.substr(p + 4, Get16(s, p + 2)))});
+  return out;
 }
 
 void WriteRecords(const std::vector<Record>& records, std::string& out) {
@@ -165,7 +170,7 @@ void ContinuedReader::Chars(size_t count, bool high, std::string& utf8, std::str
     for (char16_t c : units) Add16(*raw16, c);
 }
 
-std::string ReadString(const std::string& d, size_t& at, bool shortCount) {
+std::string ReadString(std::string_view d, size_t& at, bool shortCount) {
   size_t head = shortCount ? 2 : 3;
   if (at + head > d.size()) Damaged("a text ends before its header");
   size_t count = shortCount ? static_cast<uint8_t>(d[at]) : Get16(d, at);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zelado {
@@ -26,10 +27,14 @@ struct Record {
   std::string data;
 };
 
-// The records from `at` up to and including the EOF that closes the part
-// begun by the BOF at `at` (nested parts such as embedded charts included).
-// `at` moves past it.
+// Where the part begun by the BOF at `at` ends: one past the EOF that
+// closes it (nested parts such as embedded charts included). Raises when a
+// record runs past the stream or the part does not start with BOF or end.
+size_t PartEnd(const std::string& stream, size_t at);
+// The records from `at` to PartEnd; `at` moves past them.
 std::vector<Record> ReadPart(const std::string& stream, size_t& at);
+// The records of bytes that PartEnd found sound.
+std::vector<Record> SplitRecords(std::string_view bytes);
 void WriteRecords(const std::vector<Record>& records, std::string& out);
 size_t SizeOf(const std::vector<Record>& records);
 
@@ -57,7 +62,7 @@ private:
 
 // An unsigned 16-bit count string (LABEL, FORMAT) or 8-bit (sheet names)
 // at `at` inside one record; `at` moves past it.
-std::string ReadString(const std::string& data, size_t& at, bool shortCount);
+std::string ReadString(std::string_view data, size_t& at, bool shortCount);
 // The UTF-8 text as the 16-bit count form with flags (compressed when every
 // character fits a byte).
 std::string EncodeString(const std::string& utf8, bool shortCount);

@@ -5,15 +5,16 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace zelado {
 namespace workbook {
 
-inline uint16_t Get16(const std::string& s, size_t at) {
+inline uint16_t Get16(std::string_view s, size_t at) {
   return static_cast<uint16_t>(static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8);
 }
-inline uint32_t Get32(const std::string& s, size_t at) { return Get16(s, at) | static_cast<uint32_t>(Get16(s, at + 2)) << 16; }
-inline double GetDouble(const std::string& s, size_t at) {
+inline uint32_t Get32(std::string_view s, size_t at) { return Get16(s, at) | static_cast<uint32_t>(Get16(s, at + 2)) << 16; }
+inline double GetDouble(std::string_view s, size_t at) {
   uint64_t bits = Get32(s, at) | static_cast<uint64_t>(Get32(s, at + 4)) << 32;
   double d;
   std::memcpy(&d, &bits, sizeof d);

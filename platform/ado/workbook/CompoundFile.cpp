@@ -26,10 +26,24 @@ public:
   size_t Count() const { return m_count; }
   // Sector n, padded with zeros when the file ends inside it.
   std::string At(uint32_t n) const {
-    if (n >= m_count) Damaged("a sector number points past the end of the file");
-    std::string s = m_bytes.substr((size_t(n) + 1) * m_size, m_size);
-    s.resize(m_size, '\0');
+    std::string s;
+    AppendTo(n, s);
     return s;
+  }
+  void AppendTo(uint32_t n, std::string& out) const {
+    if (n >= m_count) Damaged("a sector number points past the end of the file");
+    size_t from = (size_t(n) + 1) * m_size, have = std::min(m_size, m_bytes.size() - from);
+    out.append(m_bytes, from, have);
+    out.append(m_size - have, '\0');
+  }
+  // Whether the first `size` bytes of the chain's sectors follow one
+  // another in the file and lie wholly inside it.
+  bool InOneRun(const std::vector<uint32_t>& chain, size_t size) const {
+    size_t need = (size + m_size - 1) / m_size;
+    if (chain.size() < need) return false;
+    for (size_t i = 1; i < need; ++i)
+      if (chain[i] != chain[0] + i) return false;
+    return (size_t(chain[0]) + 1) * m_size + size <= m_bytes.size();
   }
   // Follows a chain through `table`; a loop or a link out of range is
   // damage. Never longer than the table, so it ends.
@@ -85,7 +99,7 @@ int CompareNames(const std::u16string& a, const std::u16string& b) {
 
 }  // namespace
 
-CompoundFile CompoundFile::Parse(const std::string& bytes) {
+CompoundFile CompoundFile::Parse(const std::string& bytes, const std::u16string& leave) {
   if (bytes.size() < 512 || std::memcmp(bytes.data(), kMagic, 8) != 0)
     Raise(ErrorKind::Connection, L"the file is not a workbook (no compound file header)");
   unsigned shift = Get16(bytes, 0x1E), miniShift = Get16(bytes, 0x20);
@@ -112,9 +126,10 @@ CompoundFile CompoundFile::Parse(const std::string& bytes) {
   }
   auto readChain = [&](uint32_t start, size_t size) {
     std::string out;
+    out.reserve(size + sec.Size());  // a size the caller checked against the file's
     for (uint32_t n : sec.Chain(start, fat, sec.Count())) {
       if (out.size() >= size) break;
-      out += sec.At(n);
+      sec.AppendTo(n, out);
     }
     if (out.size() < size) Damaged("a stream is longer than its sector chain");
     out.resize(size);
@@ -156,11 +171,18 @@ CompoundFile CompoundFile::Parse(const std::string& bytes) {
   size_t total = 0;
   for (Entry& e : cf.m_entries)
     if (e.type == kStream && (total += sizeOf(e)) > 2 * bytes.size()) Damaged("streams overlap one another");
+  int found = leave.empty() ? -1 : cf.Find(leave);
+  const Entry* left = found >= 0 ? &cf.m_entries[static_cast<size_t>(found)] : nullptr;
   for (Entry& e : cf.m_entries) {
     if (e.type != kStream) continue;
     size_t size = sizeOf(e);
     uint32_t start = Get32(e.raw, 116);
     if (size == 0) continue;
+    if (size >= kMiniCutoff && &e == left && sec.InOneRun(sec.Chain(start, fat, sec.Count()), size)) {
+      e.inFile = (size_t(start) + 1) * sec.Size();
+      e.inFileSize = size;
+      continue;
+    }
     if (size >= kMiniCutoff) {
       e.data = readChain(start, size);
       continue;

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -25,12 +26,18 @@ public:
     EntryType type = kUnused;
     uint32_t left = 0xFFFFFFFF, right = 0xFFFFFFFF, child = 0xFFFFFFFF;
     std::string data;     // a stream's contents
+    // A stream Parse was asked to leave in the file: where its bytes stand
+    // there, in one run, and how many (data stays empty).
+    size_t inFile = SIZE_MAX, inFileSize = 0;
   };
 
   // Raises Connection with a plain description when the bytes are not a
   // compound file or are damaged (chains out of range or looping, sizes past
   // the end). Allocations stay within a bound set by the input's size.
-  static CompoundFile Parse(const std::string& bytes);
+  // The stream Find(leave) gives is left in the file when its sectors
+  // follow one another there, so a caller holding the file's bytes need
+  // not copy a large stream.
+  static CompoundFile Parse(const std::string& bytes, const std::u16string& leave = std::u16string());
   // A file with an empty root storage.
   static CompoundFile Empty();
 

@@ -2,6 +2,8 @@
 
 #include "platform/ado/workbook/ByteIo.h"
 
+#include <algorithm>
+
 namespace zelado {
 namespace workbook {
 
@@ -77,19 +79,89 @@ void SheetCells::Clear() {
   m_colEnd = 0;
 }
 
-void SheetCells::Parse(const std::vector<Record>& records) {
+namespace {
+
+bool IsSingleCell(uint16_t type) {
+  return type == kNumber || type == kRk || type == kLabel || type == kLabelSst || type == kBoolErr ||
+         type == kBlank || type == kFormula || type == kRString;
+}
+
+// Calls f(type, data, position) for each record of the sheet itself (an
+// embedded chart's records are not cells).
+template <class F>
+void ForEachOwnRecord(std::string_view part, F&& f) {
+  int depth = 0;
+  for (size_t at = 0, next; at + 4 <= part.size(); at = next) {
+    uint16_t type = Get16(part, at);
+    next = at + 4 + Get16(part, at + 2);
+    if (next > part.size()) Damaged("a record runs past the end of the workbook stream");
+    if (type == kBof) ++depth;
+    if (type == kEof) --depth;
+    if (depth == 1) f(type, part.substr(at + 4, next - at - 4), at);
+  }
+}
+
+// A cell record's row and the columns it covers, [first, end); none for
+// other records. Raises for a cell record too short to say.
+inline bool CellSpan(uint16_t type, std::string_view d, uint32_t& row, uint32_t& first, uint32_t& end) {
+  bool run = type == kMulRk || type == kMulBlank;
+  if (!run && !IsSingleCell(type)) return false;
+  if (d.size() < 6) Damaged("a cell record is too short");
+  row = Get16(d, 0);
+  first = Get16(d, 2);
+  end = run ? first + static_cast<uint32_t>((d.size() - 6) / (type == kMulRk ? 6 : 2)) : first + 1;
+  end = std::min(end, kMaxCols);  // past the grid's last column a cell is dropped
+  return true;
+}
+
+}  // namespace
+
+// While a sheet is read, the row its cells go to is given at once the room
+// of the widest row so far (most rows are that wide), and gives back what
+// it did not use when cells start on another row: one allocation for most
+// rows, while narrow rows under a wide one keep no more room than their
+// cells need. Rows are sized for the cells of the grid only.
+// Most cells come next on the row being filled, into room it has.
+inline void SheetCells::Place(uint32_t row, uint32_t col, const Cell& cell) {
+  if (row == m_filling && col == m_fillRow->size() && col < m_fillRow->capacity()) {
+    m_fillRow->push_back(cell);
+    m_colEnd = std::max(m_colEnd, col + 1);
+    return;
+  }
+  PlaceAnywhere(row, col, cell);
+}
+
+void SheetCells::PlaceAnywhere(uint32_t row, uint32_t col, const Cell& cell) {
+  if (row != m_filling) {
+    FitRow(m_filling);
+    m_filling = row;
+    if (row >= m_rows.size()) m_rows.resize(row + 1);
+    m_fillRow = &m_rows[row];
+    m_fillRow->reserve(std::max(m_colEnd, col + 1));
+  }
+  std::vector<Cell>& r = *m_fillRow;
+  if (col >= r.size()) r.resize(col + 1);
+  r[col] = cell;
+  m_colEnd = std::max(m_colEnd, col + 1);
+}
+
+void SheetCells::FitRow(uint32_t row) {
+  if (row >= m_rows.size()) return;
+  std::vector<Cell>& r = m_rows[row];
+  if (r.capacity() > 2 * r.size()) std::vector<Cell>(r).swap(r);
+}
+
+void SheetCells::Parse(std::string_view part) {
   Clear();
+  m_filling = UINT32_MAX;
   bool stringDue = false;  // a formula with a text result waits for its STRING
   uint32_t dueRow = 0, dueCol = 0;
-  int depth = 0;
-  for (size_t i = 0; i < records.size(); ++i) {
-    const Record& rec = records[i];
-    const std::string& d = rec.data;
-    if (rec.type == kBof) ++depth;
-    if (rec.type == kEof) --depth;
-    if (depth != 1) continue;  // an embedded chart's records are not cells
-    if (rec.type == kString && stringDue) {
-      ContinuedReader in(records, i);
+  ForEachOwnRecord(part, [&](uint16_t type, std::string_view d, size_t at) {
+    if (type == kString && stringDue) {
+      size_t end = at + 4 + d.size();
+      while (end + 4 <= part.size() && Get16(part, end) == kContinue) end += 4 + Get16(part, end + 2);
+      std::vector<Record> run = SplitRecords(part.substr(at, std::min(end, part.size()) - at));
+      ContinuedReader in(run, 0);
       uint16_t count = in.U16();
       std::string text;
       in.Chars(count, in.U8() & 1, text);
@@ -98,29 +170,29 @@ void SheetCells::Parse(const std::vector<Record>& records) {
       c.str = AddOwn(std::move(text));
       if (const Cell* f = At(dueRow, dueCol)) c.xf = f->xf;
       Set(dueRow, dueCol, c);
+      if (m_filling < m_rows.size()) m_fillRow = &m_rows[m_filling];  // Set may have moved the rows
       stringDue = false;
-      continue;
+      return;
     }
-    bool single = rec.type == kNumber || rec.type == kRk || rec.type == kLabel || rec.type == kLabelSst ||
-                  rec.type == kBoolErr || rec.type == kBlank || rec.type == kFormula || rec.type == kRString;
-    if ((single && d.size() < 6) || ((rec.type == kMulRk || rec.type == kMulBlank) && d.size() < 6))
-      Damaged("a cell record is too short");
-    if (!single && rec.type != kMulRk && rec.type != kMulBlank) continue;
-    uint32_t row = Get16(d, 0), col = Get16(d, 2);
+    uint32_t row, col, end;
+    if (!CellSpan(type, d, row, col, end)) return;
+    auto place = [&](uint32_t c, const Cell& cell) {
+      if (c < end) Place(row, c, cell);
+    };
     Cell c;
     c.xf = Get16(d, 4);
     auto need = [&](size_t n) {
       if (d.size() < n) Damaged("a cell record is too short");
     };
-    switch (rec.type) {
+    switch (type) {
       case kNumber: need(14); c.kind = Cell::Number; c.num = GetDouble(d, 6); break;
       case kRk: need(10); c.kind = Cell::Number; c.num = RkValue(Get32(d, 6)); break;
       case kLabelSst: need(10); c.kind = Cell::Text; c.shared = true; c.str = Get32(d, 6); break;
       case kLabel:
       case kRString: {
-        size_t at = 6;
+        size_t from = 6;
         c.kind = Cell::Text;
-        c.str = AddOwn(ReadString(d, at, false));
+        c.str = AddOwn(ReadString(d, from, false));
         break;
       }
       case kBoolErr: need(8); c.kind = d[7] ? Cell::Error : Cell::Bool; c.num = static_cast<uint8_t>(d[6]); break;
@@ -148,19 +220,20 @@ void SheetCells::Parse(const std::vector<Record>& records) {
       case kMulRk:
       case kMulBlank: {
         // A run of cells: a format (and an RK number) each, the last column at the end.
-        size_t step = rec.type == kMulRk ? 6 : 2;
-        for (size_t at = 4; at + step + 2 <= d.size(); at += step, ++col) {
+        size_t step = type == kMulRk ? 6 : 2;
+        for (size_t from = 4; from + step + 2 <= d.size(); from += step, ++col) {
           Cell m;
           m.kind = step == 6 ? Cell::Number : Cell::Blank;
-          m.xf = Get16(d, at);
-          if (step == 6) m.num = RkValue(Get32(d, at + 2));
-          Set(row, col, m);
+          m.xf = Get16(d, from);
+          if (step == 6) m.num = RkValue(Get32(d, from + 2));
+          place(col, m);
         }
-        continue;
+        return;
       }
     }
-    Set(row, col, c);
-  }
+    place(col, c);
+  });
+  FitRow(m_filling);
 }
 
 }  // namespace workbook

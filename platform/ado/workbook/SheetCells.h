@@ -22,12 +22,19 @@ const uint32_t kMaxRows = 65536, kMaxCols = 256;
 
 class SheetCells {
 public:
-  void Parse(const std::vector<Record>& records);
+  // The records of a sheet's part (sound, as PartEnd found them).
+  void Parse(std::string_view part);
 
   const Cell* At(uint32_t row, uint32_t col) const {
     if (row >= m_rows.size() || col >= m_rows[row].size()) return nullptr;
     const Cell& c = m_rows[row][col];
     return c.kind == Cell::Empty ? nullptr : &c;
+  }
+  // A row's cells by column, `width` of them (none past the last row);
+  // Empty ones are no cells.
+  const Cell* RowCells(uint32_t row, uint32_t& width) const {
+    width = row < m_rows.size() ? static_cast<uint32_t>(m_rows[row].size()) : 0;
+    return width ? m_rows[row].data() : nullptr;
   }
   void Set(uint32_t row, uint32_t col, const Cell& cell);
   // One past the last row and column holding a cell (blanks count).
@@ -40,10 +47,15 @@ public:
   void Clear();
 
 private:
+  void Place(uint32_t row, uint32_t col, const Cell& cell);
+  void PlaceAnywhere(uint32_t row, uint32_t col, const Cell& cell);
+  void FitRow(uint32_t row);
   void Trim();
   std::vector<std::vector<Cell>> m_rows;
   std::vector<std::string> m_own;  // texts of LABEL cells and formula results
   uint32_t m_colEnd = 0;
+  uint32_t m_filling = UINT32_MAX;  // the row Parse is filling
+  std::vector<Cell>* m_fillRow = nullptr;
 };
 
 // The value of an RK number.

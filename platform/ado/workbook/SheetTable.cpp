@@ -68,16 +68,14 @@ uint32_t SheetTable::RowEnd() const {
   return std::max(end, FirstRow());
 }
 
-void SheetTable::ValueInto(uint32_t row, uint32_t col, Value& out) const {
-  const Sheet& s = m_wb.SheetAt(m_sheet);
-  const Cell* c = s.cells.At(row, col);
+void SheetTable::ValueInto(const Sheet& s, const Cell* c, Value& out) const {
   out.kind = Value::Null;
   out.shown = Value::AsStored;
   out.i = 0;
   out.r = 0;
   out.bytes.clear();
   if (!c) return;
-  switch (c->kind) {
+  switch (c->kind) {  // an Empty cell is none, a blank or an error reads as null
     case Cell::Number:
       out.kind = Value::Real;
       out.r = c->num;
@@ -107,13 +105,16 @@ std::vector<int> SheetTable::SheetColumns(const std::vector<Column>& columns) co
 }
 
 void SheetTable::Read(uint32_t row, const std::vector<int>& sheetColumns, Row& out) const {
+  const Sheet& s = m_wb.SheetAt(m_sheet);
+  uint32_t width = 0;
+  const Cell* cells = s.cells.RowCells(row, width);
   out.resize(sheetColumns.size());
   for (size_t i = 0; i < sheetColumns.size(); ++i) {
     int c = sheetColumns[i];
     if (c < 0)
       out[i] = Value();
     else
-      ValueInto(row, static_cast<uint32_t>(c), out[i]);
+      ValueInto(s, static_cast<uint32_t>(c) < width ? &cells[c] : nullptr, out[i]);
   }
 }
 

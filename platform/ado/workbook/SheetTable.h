@@ -31,9 +31,9 @@ public:
   // out once for a run of Read calls.
   std::vector<int> SheetColumns(const std::vector<Column>& columns) const;
   void Read(uint32_t row, const std::vector<int>& sheetColumns, Row& out) const;
-  // The cell's value as a reader sees it, written over a value already
-  // there so that its text keeps its room.
-  void ValueInto(uint32_t row, uint32_t col, Value& out) const;
+  // The cell's value (none: null) as a reader sees it, written over a
+  // value already there so that its text keeps its room.
+  void ValueInto(const Sheet& s, const Cell* c, Value& out) const;
 
 private:
   Workbook& m_wb;

@@ -46,17 +46,29 @@ bool SameName(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::unique_ptr<Workbook> Workbook::Load(const std::string& bytes) {
+std::unique_ptr<Workbook> Workbook::Load(std::string bytes) {
   if (bytes.size() < 8 || bytes.compare(0, 8, CompoundFile::kMagic, 8) != 0) NotAWorkbook(bytes);
   std::unique_ptr<Workbook> wb(new Workbook);
-  wb->m_file = CompoundFile::Parse(bytes);
+  wb->m_file = CompoundFile::Parse(bytes, u"Workbook");
   wb->m_stream = wb->m_file.Find(u"Workbook");
   if (wb->m_stream < 0) {
     if (wb->m_file.Find(u"Book") >= 0)
       Raise(ErrorKind::Connection, L"the file is an older (Excel 5/95) workbook; only 97-2003 workbooks are read");
     Raise(ErrorKind::Connection, L"the compound file holds no workbook stream");
   }
-  const std::string& stream = wb->m_file.Entries()[wb->m_stream].data;
+  // The sheets' parts are views of the stream as read; no second copy is
+  // kept. A stream in one run of the file is the file's own bytes, moved
+  // down (most writers place it so).
+  CompoundFile::Entry& entry = wb->m_file.Entries()[wb->m_stream];
+  if (entry.inFile != SIZE_MAX) {
+    bytes.erase(0, entry.inFile);
+    bytes.resize(entry.inFileSize);
+    entry.data = std::move(bytes);
+    entry.inFile = SIZE_MAX;
+  }
+  auto shared = std::make_shared<std::string>(std::move(entry.data));
+  entry.data.clear();
+  const std::string& stream = *shared;
   size_t at = 0;
   wb->m_globals = ReadPart(stream, at);
   if (wb->m_globals[0].data.size() < 4 || Get16(wb->m_globals[0].data, 0) != 0x0600)
@@ -66,13 +78,12 @@ std::unique_ptr<Workbook> Workbook::Load(const std::string& bytes) {
   for (Sheet& s : wb->m_sheets) {
     size_t pos = s.oldOffset;
     if (pos >= stream.size()) Damaged("a sheet's position is past the end of the workbook stream");
-    s.records = ReadPart(stream, pos);
+    size_t end = PartEnd(stream, pos);
     // Sheets of a sound stream do not overlap: more than the stream is a loop of references.
-    if ((total += pos - s.oldOffset) > stream.size()) Damaged("sheets overlap one another");
-    if (s.kind == 0) s.cells.Parse(s.records);
+    if ((total += end - pos) > stream.size()) Damaged("sheets overlap one another");
+    s.records = PartRecords::FromBytes(shared, pos, end - pos);
+    if (s.kind == 0) s.cells.Parse(s.records.Bytes());
   }
-  // The records hold the stream now; no second copy is kept.
-  std::string().swap(wb->m_file.Entries()[wb->m_stream].data);
   return wb;
 }
 
@@ -108,12 +119,6 @@ int Workbook::FindSheet(const std::string& name) const {
   for (size_t i = 0; i < m_sheets.size(); ++i)
     if (m_sheets[i].kind == 0 && SameName(m_sheets[i].name, name)) return static_cast<int>(i);
   return -1;
-}
-
-const std::string& Workbook::TextOf(const Sheet& sheet, const Cell& c) const {
-  static const std::string kNone;
-  if (!c.shared) return sheet.cells.Own(c.str);
-  return c.str < m_sst.Count() ? m_sst.Text(c.str) : kNone;
 }
 
 void Workbook::Put(size_t sheet, uint32_t row, uint32_t col, Cell c) {

@@ -7,6 +7,7 @@
 
 #include "platform/ado/workbook/CellFormats.h"
 #include "platform/ado/workbook/CompoundFile.h"
+#include "platform/ado/workbook/PartRecords.h"
 #include "platform/ado/workbook/SharedStrings.h"
 #include "platform/ado/workbook/SheetCells.h"
 
@@ -22,7 +23,7 @@ struct Sheet {
   std::string name;
   size_t boundSheet = 0;  // its BOUNDSHEET record among the globals
   uint8_t kind = 0;       // 0 worksheet, 2 chart, 6 macro module
-  std::vector<Record> records;
+  PartRecords records;
   size_t oldOffset = 0;   // where its BOF stood in the stream read
   bool rewrite = false;   // records must be written again from the cells
   SheetCells cells;
@@ -33,7 +34,7 @@ class Workbook {
 public:
   // Raises Connection with a plain description for anything that is not a
   // readable workbook (naming HTML, CSV and zip packages for what they are).
-  static std::unique_ptr<Workbook> Load(const std::string& bytes);
+  static std::unique_ptr<Workbook> Load(std::string bytes);
   // A new workbook with no sheets yet (AddSheet gives it one).
   static std::unique_ptr<Workbook> New();
 
@@ -43,8 +44,12 @@ public:
   Sheet& SheetAt(size_t i) { return m_sheets[i]; }
   // The worksheet of that name (without regard to case), or -1.
   int FindSheet(const std::string& name) const;
-  // Text of a text cell.
-  const std::string& TextOf(const Sheet& sheet, const Cell& c) const;
+  // Text of a text cell (read once per text cell read).
+  const std::string& TextOf(const Sheet& sheet, const Cell& c) const {
+    static const std::string kNone;
+    if (!c.shared) return sheet.cells.Own(c.str);
+    return c.str < m_sst.Count() ? m_sst.Text(c.str) : kNone;
+  }
   bool IsDate(const Cell& c) const { return c.kind == Cell::Number && m_formats.IsDate(c.xf); }
   // The serial day as the platform counts dates (from 30 December 1899).
   double DateOf(const Cell& c) const { return m_date1904 ? c.num + 1462 : c.num; }

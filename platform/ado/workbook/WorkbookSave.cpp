@@ -9,19 +9,6 @@
 namespace zelado {
 namespace workbook {
 
-namespace {
-
-// The absolute positions in an INDEX record, moved with its sheet.
-void MoveIndex(std::vector<Record>& records, int64_t delta) {
-  for (Record& r : records) {
-    if (r.type != kIndex) continue;
-    for (size_t at = 16; at + 4 <= r.data.size(); at += 4)
-      Put32(r.data, at, static_cast<uint32_t>(Get32(r.data, at) + delta));
-  }
-}
-
-}  // namespace
-
 std::vector<Record> Workbook::GlobalsToWrite(size_t& sstAt) {
   std::vector<Record> out;
   std::vector<size_t> moved(m_globals.size());
@@ -80,14 +67,14 @@ std::string Workbook::Serialize() {
   for (Sheet& s : m_sheets) {
     Put32(globals[s.boundSheet].data, 0, static_cast<uint32_t>(offset));
     if (s.oldOffset != SIZE_MAX && s.oldOffset != offset)
-      MoveIndex(s.records, static_cast<int64_t>(offset) - static_cast<int64_t>(s.oldOffset));
+      s.records.MoveIndex(static_cast<int64_t>(offset) - static_cast<int64_t>(s.oldOffset));
     s.oldOffset = offset;
-    offset += SizeOf(s.records);
+    offset += s.records.ByteSize();
   }
   std::string stream;
   stream.reserve(offset);
   WriteRecords(globals, stream);
-  for (const Sheet& s : m_sheets) WriteRecords(s.records, stream);
+  for (const Sheet& s : m_sheets) s.records.WriteTo(stream);
   m_globals = std::move(globals);
   if (newStrings) {
     // What was written is now the table as read.

@@ -59,7 +59,7 @@ std::unique_ptr<Session> OpenSession(const std::wstring& path, bool readOnly) {
   }
   if (!in || bytes.size() != static_cast<size_t>(st.st_size))
     Raise(ErrorKind::Connection, "cannot read the workbook '" + file + "': " + std::strerror(errno));
-  return std::unique_ptr<Session>(new WorkbookSession(file, Workbook::Load(bytes), readOnly));
+  return std::unique_ptr<Session>(new WorkbookSession(file, Workbook::Load(std::move(bytes)), readOnly));
 }
 
 Capabilities WorkbookSession::GetCapabilities() const {
