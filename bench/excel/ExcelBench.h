@@ -2,10 +2,12 @@
 // by xlwt (numbers and texts in turn), and the closing lines.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "support/Child.h"
 
@@ -63,6 +65,27 @@ inline void Report(const char* name, const char* unit, const char* peerName, con
               digits(peer.value), peer.value, unit, peerName, peer.value > 0 ? ours.value / peer.value : 0.0);
   std::printf("%s memory: ours %.1f MB, peer %.1f MB\n", name, ours.peakMB, peer.peakMB);
   std::fflush(stdout);
+}
+
+// Interleaved rounds: the range of their ratios, then the closing lines
+// of the round with the median ratio.
+inline void ReportRounds(const char* name, const char* unit, const char* peerName, const std::vector<Result>& ours,
+                         const std::vector<Result>& peer) {
+  if (std::getenv("ZEL_BENCH_VERBOSE"))
+    for (size_t i = 0; i < ours.size(); ++i)
+      std::printf("%s round %zu: ours %.0f, peer %.0f %s\n", name, i + 1, ours[i].value, peer[i].value, unit);
+  std::vector<size_t> order(ours.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  auto ratio = [&](size_t i) { return peer[i].value > 0 ? ours[i].value / peer[i].value : 0.0; };
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return ratio(a) < ratio(b); });
+  std::printf("%s: ratio over %zu interleaved rounds %.2f .. %.2f\n", name, order.size(), ratio(order.front()),
+              ratio(order.back()));
+  Result o = ours[order[order.size() / 2]], p = peer[order[order.size() / 2]];
+  for (size_t i = 0; i < ours.size(); ++i) {
+    o.peakMB = std::max(o.peakMB, ours[i].peakMB);
+    p.peakMB = std::max(p.peakMB, peer[i].peakMB);
+  }
+  Report(name, unit, peerName, o, p);
 }
 
 // The peer's figures, printed by a Python side as "<seconds> <peak KB> <check>".
