@@ -6,26 +6,46 @@
 #include <cwchar>
 
 std::wstring ZelUtf8ToWide(const char* s, size_t n) {
-  std::wstring out;
-  out.reserve(n);
+  std::wstring out(n, L'\0');
+  out.resize(ZelUtf8ToWideInto(s, n, n ? &out[0] : nullptr));
+  return out;
+}
+
+size_t ZelUtf8ToWideInto(const char* s, size_t n, wchar_t* out) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
-  size_t i = 0;
+  size_t i = 0, o = 0;
   while (i < n) {
     unsigned c = p[i];
-    int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (len == 0 || i + len > n) { out += L'\xFFFD'; ++i; continue; }
-    unsigned cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
+    if (c < 0x80) {
+      out[o++] = static_cast<wchar_t>(c);
+      ++i;
+      continue;
+    }
+    int len = (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (len == 0 || i + len > n) {
+      out[o++] = L'\xFFFD';
+      ++i;
+      continue;
+    }
+    unsigned cp = len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
     bool ok = true;
     for (int k = 1; k < len; ++k) {
-      if ((p[i + k] & 0xC0) != 0x80) { ok = false; break; }
+      if ((p[i + k] & 0xC0) != 0x80) {
+        ok = false;
+        break;
+      }
       cp = (cp << 6) | (p[i + k] & 0x3F);
     }
     static const unsigned kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (!ok || cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) { out += L'\xFFFD'; ++i; continue; }
-    out += static_cast<wchar_t>(cp);
+    if (!ok || cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+      out[o++] = L'\xFFFD';
+      ++i;
+      continue;
+    }
+    out[o++] = static_cast<wchar_t>(cp);
     i += static_cast<size_t>(len);
   }
-  return out;
+  return o;
 }
 
 std::string ZelWideToUtf8(const wchar_t* s, size_t n) {

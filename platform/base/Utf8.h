@@ -12,6 +12,9 @@
 #include <string>
 
 ZEL_EXPORT std::wstring ZelUtf8ToWide(const char* s, size_t n);
+// The same into out, which has room for n characters (a byte gives at most
+// one); answers the characters written.
+ZEL_EXPORT size_t ZelUtf8ToWideInto(const char* s, size_t n, wchar_t* out);
 ZEL_EXPORT std::string ZelWideToUtf8(const wchar_t* s, size_t n);
 // The same into `out`, replacing its content in the room it already has.
 ZEL_EXPORT void ZelWideToUtf8Into(const wchar_t* s, size_t n, std::string& out);

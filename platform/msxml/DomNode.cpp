@@ -138,6 +138,12 @@ _bstr_t DomNode::GetbaseName() {
 
 _bstr_t DomNode::Gettext() {
   if (m_node->type == XML_DTD_NODE) return L"";
+  // An element of one text, and a text itself, are read where they stand
+  // rather than through the copy libxml2 would make to join pieces.
+  xmlNodePtr only = m_node->type == XML_ELEMENT_NODE ? m_node->children : nullptr;
+  if (only && !only->next && (only->type == XML_TEXT_NODE || only->type == XML_CDATA_SECTION_NODE))
+    return Bstr(only->content);
+  if (m_node->type == XML_TEXT_NODE || m_node->type == XML_CDATA_SECTION_NODE) return Bstr(m_node->content);
   return BstrFree(xmlNodeGetContent(m_node));
 }
 

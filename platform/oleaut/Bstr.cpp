@@ -138,9 +138,22 @@ UINT SysStringByteLen(BSTR bstr) { return bstr ? *LengthWord(bstr) : 0; }
 BSTR ZelBstrFromUtf8(const char* psz) { return psz ? ZelBstrFromUtf8Len(psz, strlen(psz)) : nullptr; }
 
 BSTR ZelBstrFromUtf8Len(const char* s, size_t n) {
-  std::wstring out = ZelUtf8ToWide(s, n);
-  if (out.size() > kMaxBytes / sizeof(OLECHAR)) return nullptr;
-  return SysAllocStringLen(out.data(), static_cast<UINT>(out.size()));
+  // Decoded straight into the string, made with room for a character a
+  // byte and cut to what the text needs; a long text of mostly wider
+  // characters moves to a string of its own size instead of keeping the
+  // room.
+  if (n > kMaxBytes / sizeof(OLECHAR)) return nullptr;
+  BSTR b = AllocBytes(n * sizeof(OLECHAR), false);
+  if (!b) return nullptr;
+  size_t chars = ZelUtf8ToWideInto(s, n, b);
+  b[chars] = L'\0';
+  *LengthWord(b) = static_cast<DWORD>(chars * sizeof(OLECHAR));
+  if (n > 1024 && chars < n / 2) {
+    BSTR exact = SysAllocStringLen(b, static_cast<UINT>(chars));
+    SysFreeString(b);
+    return exact;
+  }
+  return b;
 }
 
 std::string ZelUtf8FromWide(const wchar_t* p, size_t len) { return ZelWideToUtf8(p, len); }

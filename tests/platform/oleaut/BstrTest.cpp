@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/base/Utf8.h"
 #include "platform/oleaut/OleAut.h"
 
 TEST(Bstr, LengthPrefixKeepsEmbeddedNullsAndNullIsEmpty) {
@@ -183,5 +184,23 @@ TEST(Bstr, StringsCrossThreads) {
   for (BSTR b : made) {
     EXPECT_EQ(std::wstring(b), L"from worker");
     SysFreeString(b);
+  }
+}
+
+TEST(Bstr, FromUtf8KeepsLengthAndTextOfEveryWidth) {
+  // Short and long texts of one-, three- and four-byte characters: the
+  // string is made with room for a character a byte and cut to the text.
+  for (size_t n : {0, 1, 15, 300, 5000}) {
+    for (const char* unit : {"a", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xFF"}) {
+      std::string utf8;
+      for (size_t i = 0; i < n; ++i) utf8 += unit;
+      BSTR b = ZelBstrFromUtf8Len(utf8.data(), utf8.size());
+      ASSERT_NE(nullptr, b);
+      std::wstring want = ZelUtf8ToWide(utf8.data(), utf8.size());
+      EXPECT_EQ(want.size(), SysStringLen(b)) << n << " of " << unit;
+      EXPECT_EQ(want, std::wstring(b, SysStringLen(b)));
+      EXPECT_EQ(L'\0', b[SysStringLen(b)]);
+      SysFreeString(b);
+    }
   }
 }
