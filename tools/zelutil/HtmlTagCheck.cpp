@@ -55,6 +55,9 @@ std::string UnkeptTagPart(ZELHtmlElement& element) {
   std::wstring tag(element.m_strHtml.GetString(), static_cast<size_t>(element.m_strHtml.GetLength()));
   std::wstring name(element.m_strTagName.GetString(), static_cast<size_t>(element.m_strTagName.GetLength()));
   while (!tag.empty() && IsSpace(tag.back())) tag.pop_back();
+  // "<!--x>" is read as a tag only while it is too short for a comment;
+  // any edit would make it one, and declarations keep no attributes.
+  if (!name.empty() && (name[0] == L'!' || name[0] == L'?')) return "a declaration or comment, not a tag";
   if (tag.compare(0, name.size() + 1, L"<" + name) != 0) return "the tag does not start with its name";
   if (tag.empty() || tag.back() != L'>') return "the tag is not closed";
   size_t end = tag.size() - 1;
