@@ -75,33 +75,10 @@ size_t DigitCount(uint64_t n) {
   return guess + (n < kPowers[guess] ? 0 : 1);
 }
 
-}  // namespace
-
-size_t ZelFixedText(double d, wchar_t* out) {
-  double a = std::fabs(d);
-  uint64_t ip;
-  uint32_t frac;
-  // Below 2^32 the value times 10^6 stays below 2^52, where a product that
-  // comes out whole is within a quarter of the exact product: it is the
-  // exact product rounded, as printf rounds it. Most cells' numbers (whole
-  // ones, halves, cents) take this one multiplication.
-  double scaled = a * static_cast<double>(kScale);
-  if (a < 4294967296.0 && scaled == static_cast<double>(static_cast<uint64_t>(scaled))) {
-    uint64_t whole = static_cast<uint64_t>(scaled);
-    ip = whole / kScale;
-    frac = static_cast<uint32_t>(whole % kScale);
-  } else {
-    // Below 2^63 the integer part is exact in a uint64_t; NaN fails this test.
-    if (!(a < 9.2e18)) return Fallback(d, out);
-    ip = static_cast<uint64_t>(a);                                          // truncates
-    frac = static_cast<uint32_t>(ScaledFraction(a - static_cast<double>(ip)));  // the difference is exact
-    if (frac == kScale) {
-      frac = 0;
-      if (++ip == 0) return Fallback(d, out);
-    }
-  }
+// The text of sign, integer part and six decimals.
+inline size_t Compose(bool negative, uint64_t ip, uint32_t frac, wchar_t* out) {
   size_t len = 0;
-  if (std::signbit(d)) out[len++] = L'-';  // printf keeps the sign of -0 and of what rounds to 0
+  if (negative) out[len++] = L'-';  // printf keeps the sign of -0 and of what rounds to 0
   len += DigitCount(ip);
   if (ip >> 32)
     PutDigits(ip, out + len);
@@ -112,4 +89,32 @@ size_t ZelFixedText(double d, wchar_t* out) {
   PutPair(frac / 100 % 100, out + len + 2);
   PutPair(frac % 100, out + len + 4);
   return len + 6;
+}
+
+// Values that are no whole number of millionths, or large.
+__attribute__((noinline)) size_t Exact(double d, wchar_t* out) {
+  double a = std::fabs(d);
+  // Below 2^63 the integer part is exact in a uint64_t; NaN fails this test.
+  if (!(a < 9.2e18)) return Fallback(d, out);
+  uint64_t ip = static_cast<uint64_t>(a);                                                  // truncates
+  uint32_t frac = static_cast<uint32_t>(ScaledFraction(a - static_cast<double>(ip)));  // the difference is exact
+  if (frac == kScale) {
+    frac = 0;
+    if (++ip == 0) return Fallback(d, out);
+  }
+  return Compose(std::signbit(d), ip, frac, out);
+}
+
+}  // namespace
+
+size_t ZelFixedText(double d, wchar_t* out) {
+  double a = std::fabs(d);
+  // Below 2^32 the value times 10^6 stays below 2^52, where a product that
+  // comes out whole is within a quarter of the exact product: it is the
+  // exact product rounded, as printf rounds it. Most cells' numbers (whole
+  // ones, halves, cents) take this one multiplication.
+  double scaled = a * static_cast<double>(kScale);
+  if (!(a < 4294967296.0) || scaled != static_cast<double>(static_cast<uint64_t>(scaled))) return Exact(d, out);
+  uint64_t whole = static_cast<uint64_t>(scaled);
+  return Compose(std::signbit(d), whole / kScale, static_cast<uint32_t>(whole % kScale), out);
 }

@@ -56,7 +56,7 @@ CString CString::Packed(const wchar_t* s, int nLength) {
   size_t bytes = sizeof(Rep) + (static_cast<size_t>(nLength) + 1) * sizeof(wchar_t);
   if (bytes > kZelPoolLargest) return CString(s, nLength);
   r.m_psz = StartBuffer(ZelPoolAlloc(bytes), -1);
-  std::wmemcpy(r.m_psz, s, static_cast<size_t>(nLength));
+  std::memcpy(r.m_psz, s, static_cast<size_t>(nLength) * sizeof(wchar_t));  // one call: wmemcpy wraps memcpy
   r.SetLength(nLength);
   return r;
 }
