@@ -31,6 +31,12 @@ public:
     ++m_next;
     return true;
   }
+  // The keys are the row numbers left: one allocation of the right size.
+  void Keys(std::vector<int64_t>& keys) override {
+    uint32_t end = m_table->RowEnd();
+    if (m_next < end) keys.reserve(keys.size() + (end - m_next));
+    for (; m_next < end; ++m_next) keys.push_back(m_next);
+  }
   const std::wstring& Table() const override { return m_table->Name(); }
   bool Keyed() const override { return true; }
 
