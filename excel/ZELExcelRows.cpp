@@ -8,38 +8,53 @@
 #include "platform/ado/Recordset.h"
 #include "platform/mfc/FixedText.h"
 
+#include <cstdint>
+#include <cstring>
 #include <cwchar>
 
 namespace {
 
-// A sheet of numbers reads every cell through here.
-void FormatReal(double d, CString& strText) {
-  wchar_t wide[kZelFixedTextMax];
-  size_t n = ZelFixedText(d, wide);
-  strText = CString(wide, static_cast<int>(n));
-}
+// A cell's text is made once per read and usually dropped by the caller
+// at once: a block of the small-block pool costs a fraction of a heap
+// buffer to make and to free, and reads like any other string.
+CString Packed(const wchar_t* wide, size_t n) { return CString::Packed(wide, static_cast<int>(n)); }
+
+// Room for the text of a number or of a short plain ASCII text.
+const size_t kShort = 256;
+static_assert(kShort <= kZelFixedTextMax, "a number's text fits");
 
 // Short plain ASCII text, widened as it is checked; false for anything else
 // (other characters, a NUL, a long text), which the general path converts.
-bool AsciiText(const std::string& bytes, CString& strText) {
-  const size_t kShort = 256;
-  size_t n = bytes.size();
+bool AsciiText(const std::string& bytes, wchar_t* wide, size_t& n) {
+  n = bytes.size();
   if (n > kShort) return false;
-  wchar_t wide[kShort];
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char c = static_cast<unsigned char>(bytes[i]);
-    if (c == 0 || c >= 0x80) return false;
-    wide[i] = c;
+  const unsigned char* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  // Eight bytes are checked at once: a high bit, or a NUL (which borrows
+  // from its high bit when one is taken from every byte).
+  const uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
+  uint64_t bad = 0;
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t w;
+    std::memcpy(&w, in + i, sizeof w);
+    bad |= (w | ((w - kOnes) & ~w)) & kHighs;
+    wchar_t* o = wide + i;
+    const unsigned char* b = in + i;
+    o[0] = b[0], o[1] = b[1], o[2] = b[2], o[3] = b[3], o[4] = b[4], o[5] = b[5], o[6] = b[6], o[7] = b[7];
   }
-  strText = CString(wide, static_cast<int>(n));
-  return true;
+  for (; i < n; ++i) {
+    wide[i] = in[i];
+    bad |= static_cast<unsigned char>(in[i] - 1) >= 0x7F;  // NUL or 0x80 and up
+  }
+  return !bad;
 }
 
 // A sheet's cell read per call: a number or a text of a column that takes
 // any kind (every column of a sheet), formatted from the value the engine
-// holds, with no variant in between. Anything else, and any failure,
-// answers false and the general path reads the cell again (and reports).
-bool ReadCellText(ZELAdo& ado, int nCol, CString& strText) {
+// holds into `wide`, with no variant in between. Anything else, and any
+// failure, answers false and the general path reads the cell again (and
+// reports).
+bool ReadCellText(ZELAdo& ado, int nCol, wchar_t* wide, size_t& n) {
   _Recordset* rs = ado.GetRecordset().GetInterfacePtr();
   if (!rs) return false;
   bool bDone = false;
@@ -52,14 +67,19 @@ bool ReadCellText(ZELAdo& ado, int nCol, CString& strText) {
         const zelado::Value& v = rs->ZelCell(key, type);
         if (type != adVariant) return;
         if (v.kind == zelado::Value::Real && v.shown == zelado::Value::AsStored) {
-          FormatReal(v.r, strText);
+          n = ZelFixedText(v.r, wide);
           bDone = true;
         } else if (v.kind == zelado::Value::Text) {
-          bDone = AsciiText(v.bytes, strText);
+          bDone = AsciiText(v.bytes, wide, n);
         }
       },
       [](const ZELFailure&) {});  // the general path meets it again and reports it
   return bDone;
+}
+
+void FormatReal(double d, CString& strText) {
+  wchar_t wide[kZelFixedTextMax];
+  strText = Packed(wide, ZelFixedText(d, wide));
 }
 
 }  // namespace
@@ -125,11 +145,13 @@ int ZELExcel::Seek(int nRow, int nAppend) {
 }
 
 CString ZELExcel::GetText(int nCol) {
-  CString strText;
-  if (ReadCellText(m_ado, nCol, strText)) {
+  wchar_t wide[kZelFixedTextMax];
+  size_t n = 0;
+  if (ReadCellText(m_ado, nCol, wide, n)) {
     m_ado.SafeLogCopy(this);  // what the database object logged before (a failed move)
-    return strText;
+    return Packed(wide, n);
   }
+  CString strText;
   Guard(kExcelGetText, [&] {
     _variant_t vValue;
     if (!m_ado.GetFieldValueByIndex(nCol, vValue)) return;

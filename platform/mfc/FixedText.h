@@ -1,6 +1,7 @@
 // "%f" of a double (six decimals) without the general formatter, which
 // works the exact decimal expansion out with big-number arithmetic even for
-// a value like 1234.5. Values whose integer part fits 64 bits are done
+// a value like 1234.5. A value that is a whole number of millionths takes
+// one multiplication; others whose integer part fits 64 bits are done
 // exactly here with 128-bit integers; the rest go to the C library, so the
 // text is always what printf gives.
 #pragma once

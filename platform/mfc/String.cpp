@@ -56,14 +56,18 @@ CString CString::Packed(const wchar_t* s, int nLength) {
   size_t bytes = sizeof(Rep) + (static_cast<size_t>(nLength) + 1) * sizeof(wchar_t);
   if (bytes > kZelPoolLargest) return CString(s, nLength);
   r.m_psz = StartBuffer(ZelPoolAlloc(bytes), -1);
-  std::wmemcpy(r.m_psz, s, static_cast<size_t>(nLength));
+  std::memcpy(r.m_psz, s, static_cast<size_t>(nLength) * sizeof(wchar_t));  // one call: wmemcpy wraps memcpy
   r.SetLength(nLength);
   return r;
 }
 
+// The last owner frees without an atomic decrement: no other string can
+// take a reference to a buffer that only it holds, and most strings are
+// dropped by their only owner. The acquire load pairs with the release of
+// the owners that dropped theirs before.
 void CString::ReleaseShared() {
   Rep* r = Header();
-  if (r->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+  if (r->refs.load(std::memory_order_acquire) == 1 || r->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
     bool packed = r->capacity < 0;
     r->~Rep();
     if (packed) ZelPoolFree(r);

@@ -62,7 +62,7 @@ std::u16string Utf16(const std::string& s) {
   return out;
 }
 
-size_t PartEnd(const std::string& s, size_t at) {
+size_t PartEnd(std::string_view s, size_t at) {
   int depth = 0;
   for (size_t first = at; at + 4 <= s.size();) {
     uint16_t type = Get16(s, at);
@@ -76,9 +76,9 @@ size_t PartEnd(const std::string& s, size_t at) {
   Damaged("a part of the workbook stream has no EOF");
 }
 
-std::vector<Record> ReadPart(const std::string& s, size_t& at) {
+std::vector<Record> ReadPart(std::string_view s, size_t& at) {
   size_t end = PartEnd(s, at);
-  std::vector<Record> out = SplitRecords(std::string_view(s).substr(at, end - at));
+  std::vector<Record> out = SplitRecords(s.substr(at, end - at));
   at = end;
   return out;
 }

@@ -30,9 +30,9 @@ struct Record {
 // Where the part begun by the BOF at `at` ends: one past the EOF that
 // closes it (nested parts such as embedded charts included). Raises when a
 // record runs past the stream or the part does not start with BOF or end.
-size_t PartEnd(const std::string& stream, size_t at);
+size_t PartEnd(std::string_view stream, size_t at);
 // The records from `at` to PartEnd; `at` moves past them.
-std::vector<Record> ReadPart(const std::string& stream, size_t& at);
+std::vector<Record> ReadPart(std::string_view stream, size_t& at);
 // The records of bytes that PartEnd found sound.
 std::vector<Record> SplitRecords(std::string_view bytes);
 void WriteRecords(const std::vector<Record>& records, std::string& out);

@@ -53,8 +53,9 @@ void PartRecords::MoveIndex(int64_t delta) {
   }
   // The stream is shared with the other sheets: this part gets its own copy.
   if (m_stream.use_count() > 1) *this = FromBytes(std::string(Bytes()));
+  // The part may stand anywhere in the bytes it was read with.
   std::string& b = *m_stream;
-  for (size_t at = 0; at + 4 <= b.size(); at += 4 + Get16(b, at + 2))
+  for (size_t at = m_at, end = m_at + m_size; at + 4 <= end; at += 4 + Get16(b, at + 2))
     if (Get16(b, at) == kIndex) MoveIndexData(&b[at + 4], Get16(b, at + 2), delta);
 }
 

@@ -174,6 +174,13 @@ void SheetCells::Parse(std::string_view part) {
       stringDue = false;
       return;
     }
+    if (type == kDimensions && d.size() >= 8) {
+      // Room for the rows the sheet says it uses, at most as many as it
+      // has bytes for (a cell record takes ten), so that the list of rows
+      // is not copied as it grows.
+      m_rows.reserve(std::min<size_t>({Get32(d, 4), kMaxRows, part.size() / 10}));
+      return;
+    }
     uint32_t row, col, end;
     if (!CellSpan(type, d, row, col, end)) return;
     auto place = [&](uint32_t c, const Cell& cell) {

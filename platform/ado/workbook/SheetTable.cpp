@@ -68,14 +68,11 @@ uint32_t SheetTable::RowEnd() const {
   return std::max(end, FirstRow());
 }
 
-void SheetTable::ValueInto(const Sheet& s, const Cell* c, Value& out) const {
-  out.kind = Value::Null;
+// Run for every cell a keyset fetches: only the fields the new kind reads
+// are written, and a text goes over the old one in its room.
+inline void SheetTable::ValueInto(const Sheet& s, const Cell* c, Value& out) const {
   out.shown = Value::AsStored;
-  out.i = 0;
-  out.r = 0;
-  out.bytes.clear();
-  if (!c) return;
-  switch (c->kind) {  // an Empty cell is none, a blank or an error reads as null
+  switch (c ? c->kind : Cell::Empty) {  // an Empty cell is none, a blank or an error reads as null
     case Cell::Number:
       out.kind = Value::Real;
       out.r = c->num;
@@ -84,17 +81,27 @@ void SheetTable::ValueInto(const Sheet& s, const Cell* c, Value& out) const {
         out.shown = Value::AsDate;
       }
       break;
-    case Cell::Text:
+    case Cell::Text: {
       out.kind = Value::Text;
       out.bytes = m_wb.TextOf(s, *c);
-      break;
+      out.i = 0;
+      out.r = 0;
+      return;
+    }
     case Cell::Bool:
       out.kind = Value::Integer;
       out.i = c->num != 0;
+      out.r = 0;
       out.shown = Value::AsBoolean;
+      out.bytes.clear();
+      return;
+    default:
+      out.kind = Value::Null;
+      out.r = 0;
       break;
-    default: break;
   }
+  out.i = 0;
+  out.bytes.clear();
 }
 
 std::vector<int> SheetTable::SheetColumns(const std::vector<Column>& columns) const {

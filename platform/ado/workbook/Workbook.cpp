@@ -57,18 +57,22 @@ std::unique_ptr<Workbook> Workbook::Load(std::string bytes) {
     Raise(ErrorKind::Connection, L"the compound file holds no workbook stream");
   }
   // The sheets' parts are views of the stream as read; no second copy is
-  // kept. A stream in one run of the file is the file's own bytes, moved
-  // down (most writers place it so).
+  // kept. A stream in one run of the file is viewed where it stands in the
+  // file's bytes (most writers place it so).
   CompoundFile::Entry& entry = wb->m_file.Entries()[wb->m_stream];
+  std::shared_ptr<std::string> shared;
+  size_t base = 0, size = 0;
   if (entry.inFile != SIZE_MAX) {
-    bytes.erase(0, entry.inFile);
-    bytes.resize(entry.inFileSize);
-    entry.data = std::move(bytes);
+    base = entry.inFile;
+    size = entry.inFileSize;
+    shared = std::make_shared<std::string>(std::move(bytes));
     entry.inFile = SIZE_MAX;
+  } else {
+    shared = std::make_shared<std::string>(std::move(entry.data));
+    size = shared->size();
   }
-  auto shared = std::make_shared<std::string>(std::move(entry.data));
   entry.data.clear();
-  const std::string& stream = *shared;
+  const std::string_view stream = std::string_view(*shared).substr(base, size);
   size_t at = 0;
   wb->m_globals = ReadPart(stream, at);
   if (wb->m_globals[0].data.size() < 4 || Get16(wb->m_globals[0].data, 0) != 0x0600)
@@ -81,7 +85,7 @@ std::unique_ptr<Workbook> Workbook::Load(std::string bytes) {
     size_t end = PartEnd(stream, pos);
     // Sheets of a sound stream do not overlap: more than the stream is a loop of references.
     if ((total += end - pos) > stream.size()) Damaged("sheets overlap one another");
-    s.records = PartRecords::FromBytes(shared, pos, end - pos);
+    s.records = PartRecords::FromBytes(shared, base + pos, end - pos);
     if (s.kind == 0) s.cells.Parse(s.records.Bytes());
   }
   return wb;

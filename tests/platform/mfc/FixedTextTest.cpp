@@ -36,7 +36,9 @@ TEST(FixedText, RoundsAsPrintfAtTiesAndCarries) {
                           0.0000025, -0.0000005, 1e-7, -1e-7, 0.9999995, 0.99999949999999, 9.9999995,
                           999999.9999995, 0.1, 0.3, 1.0 / 3, 2.0 / 3, 123456.789,
                           4503599627370495.5, 9007199254740993.0, 9.2e18, -9.2e18, 1e-300, DBL_MIN, DBL_TRUE_MIN,
-                          18446744073709549568.0, 1e19, DBL_MAX, -DBL_MAX, 0.5, 1.5, 1234.5};
+                          18446744073709549568.0, 1e19, DBL_MAX, -DBL_MAX, 0.5, 1.5, 1234.5,
+                          12.34, -0.01, 99.99, 100.0, 4294967295.5, 4294967295.999999, 4294967296.25,
+                          4503599627.370496, 0.000001, 1e-6 * 3, 9.999999, 123456789.000001};
   for (double d : cases) EXPECT_EQ(Ours(d), Printf(d)) << d;
   EXPECT_EQ(Ours(std::numeric_limits<double>::infinity()), Printf(std::numeric_limits<double>::infinity()));
   EXPECT_EQ(Ours(-std::numeric_limits<double>::quiet_NaN()), Printf(-std::numeric_limits<double>::quiet_NaN()));
@@ -53,6 +55,8 @@ TEST(FixedText, MatchesPrintfOnManyValues) {
     ASSERT_EQ(Ours(d), Printf(d)) << d;
     double grid = static_cast<double>(static_cast<int64_t>(rng() % 2000000001) - 1000000000) / 2e6;
     ASSERT_EQ(Ours(grid), Printf(grid)) << grid;
+    double cents = static_cast<double>(rng() >> 24) / 100;  // cents up to 1.1e10, either side of 2^32
+    ASSERT_EQ(Ours(cents), Printf(cents)) << cents;
     double scaled = std::ldexp(static_cast<double>(rng() >> 11), static_cast<int>(rng() % 140) - 110);
     ASSERT_EQ(Ours(scaled), Printf(scaled)) << scaled;
   }
