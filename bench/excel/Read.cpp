@@ -1,9 +1,11 @@
 // Opens a 65,536 x 10 sheet and reads every cell through ZELExcel::GetText
 // (row cursor: MoveFirst, GetText by column, MoveNext), beside xlrd opening
 // the same file and reading every cell value as text. Rounds alternate the
-// two sides, each in a fresh process, timed by its processor time (the job
-// is a tenth of a second: a neighbour's burst on a shared machine would
-// otherwise decide a round).
+// two sides, each in a fresh process, timed by its processor time. A round
+// is each side's best of three tries, taking turns: our job takes a
+// twentieth of a second, and on a virtual machine a spell in which memory
+// work runs a third slower (the same instructions, the same page faults)
+// would otherwise decide a round.
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -73,13 +75,23 @@ int main(int argc, char** argv) {
   std::string dir = excelbench::ScratchDir(), path = dir + "/big.xls";
   excelbench::MakeWorkbook(path);
   std::vector<excelbench::Result> ours, peer;
+  const int kTries = 3;
+  auto best = [](excelbench::Result& kept, const excelbench::Result& r) {
+    double peak = std::max(kept.peakMB, r.peakMB);
+    if (r.value > kept.value) kept = r;
+    kept.peakMB = peak;
+  };
   for (int i = 0; i < rounds; ++i) {
-    auto one = [&] { ours.push_back(zelbench::RunInChild<excelbench::Result>([&](excelbench::Result& r) { Ours(path, r); })); };
-    if (i % 2 == 0) one();
-    peer.push_back(Peer(path));
-    if (i % 2 == 1) one();
-    if (ours.back().check != peer.back().check)
-      std::printf("warning: %.0f characters read, the peer read %.0f\n", ours.back().check, peer.back().check);
+    excelbench::Result o, p;
+    for (int t = 0; t < kTries; ++t) {
+      auto one = [&] { best(o, zelbench::RunInChild<excelbench::Result>([&](excelbench::Result& r) { Ours(path, r); })); };
+      if ((i + t) % 2 == 0) one();
+      best(p, Peer(path));
+      if ((i + t) % 2 == 1) one();
+      if (o.check != p.check) std::printf("warning: %.0f characters read, the peer read %.0f\n", o.check, p.check);
+    }
+    ours.push_back(o);
+    peer.push_back(p);
   }
   std::filesystem::remove_all(dir);
   excelbench::ReportRounds("excel_read", "cells/s", "xlrd", ours, peer);
