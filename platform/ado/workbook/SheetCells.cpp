@@ -179,6 +179,8 @@ void SheetCells::Parse(std::string_view part) {
       // has bytes for (a cell record takes ten), so that the list of rows
       // is not copied as it grows.
       m_rows.reserve(std::min<size_t>({Get32(d, 4), kMaxRows, part.size() / 10}));
+      // A damaged sheet may say so after its first cells: the rows moved.
+      if (m_filling < m_rows.size()) m_fillRow = &m_rows[m_filling];
       return;
     }
     uint32_t row, col, end;
