@@ -6,9 +6,9 @@
 
 #include "platform/ado/Provider.h"
 #include "platform/ado/Recordset.h"
+#include "platform/base/Utf8.h"
 #include "platform/mfc/FixedText.h"
 
-#include <cstdint>
 #include <cstring>
 #include <cwchar>
 
@@ -19,34 +19,17 @@ namespace {
 // buffer to make and to free, and reads like any other string.
 CString Packed(const wchar_t* wide, size_t n) { return CString::Packed(wide, static_cast<int>(n)); }
 
-// Room for the text of a number or of a short plain ASCII text.
+// Room for the text of a number or of a short text.
 const size_t kShort = 256;
 static_assert(kShort <= kZelFixedTextMax, "a number's text fits");
 
-// Short plain ASCII text, widened as it is checked; false for anything else
-// (other characters, a NUL, a long text), which the general path converts.
-bool AsciiText(const std::string& bytes, wchar_t* wide, size_t& n) {
-  n = bytes.size();
-  if (n > kShort) return false;
-  const unsigned char* in = reinterpret_cast<const unsigned char*>(bytes.data());
-  // Eight bytes are checked at once: a high bit, or a NUL (which borrows
-  // from its high bit when one is taken from every byte).
-  const uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
-  uint64_t bad = 0;
-  size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    uint64_t w;
-    std::memcpy(&w, in + i, sizeof w);
-    bad |= (w | ((w - kOnes) & ~w)) & kHighs;
-    wchar_t* o = wide + i;
-    const unsigned char* b = in + i;
-    o[0] = b[0], o[1] = b[1], o[2] = b[2], o[3] = b[3], o[4] = b[4], o[5] = b[5], o[6] = b[6], o[7] = b[7];
-  }
-  for (; i < n; ++i) {
-    wide[i] = in[i];
-    bad |= static_cast<unsigned char>(in[i] - 1) >= 0x7F;  // NUL or 0x80 and up
-  }
-  return !bad;
+// A short text without a NUL, decoded into `wide` as the general path
+// would; false for anything else (a NUL ends the general path's copy, a
+// long text does not fit), which the general path converts.
+bool ShortText(const std::string& bytes, wchar_t* wide, size_t& n) {
+  if (bytes.size() > kShort || std::memchr(bytes.data(), 0, bytes.size())) return false;
+  n = ZelUtf8ToWideInto(bytes.data(), bytes.size(), wide);
+  return true;
 }
 
 // A sheet's cell read per call: a number or a text of a column that takes
@@ -70,7 +53,7 @@ bool ReadCellText(ZELAdo& ado, int nCol, wchar_t* wide, size_t& n) {
           n = ZelFixedText(v.r, wide);
           bDone = true;
         } else if (v.kind == zelado::Value::Text) {
-          bDone = AsciiText(v.bytes, wide, n);
+          bDone = ShortText(v.bytes, wide, n);
         }
       },
       [](const ZELFailure&) {});  // the general path meets it again and reports it

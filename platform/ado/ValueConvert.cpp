@@ -4,9 +4,6 @@
 
 #include <cstring>
 #include <cwchar>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace zelado {
 
@@ -29,51 +26,14 @@ bool IsTextType(DataTypeEnum t) {
          t == adLongVarWChar;
 }
 
-// Widens ASCII bytes into wide characters as far as they are ASCII;
-// answers how many were, 16 at a time where the processor allows.
-size_t WidenAscii(const unsigned char* p, size_t n, OLECHAR* out) {
-  size_t i = 0;
-#if defined(__SSE2__) && WCHAR_MAX > 0xFFFF
-  const __m128i zero = _mm_setzero_si128();
-  for (; i + 16 <= n; i += 16) {
-    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    if (_mm_movemask_epi8(bytes) != 0) break;  // a byte past ASCII in these 16
-    __m128i lo = _mm_unpacklo_epi8(bytes, zero), hi = _mm_unpackhi_epi8(bytes, zero);
-    __m128i* to = reinterpret_cast<__m128i*>(out + i);
-    _mm_storeu_si128(to, _mm_unpacklo_epi16(lo, zero));
-    _mm_storeu_si128(to + 1, _mm_unpackhi_epi16(lo, zero));
-    _mm_storeu_si128(to + 2, _mm_unpacklo_epi16(hi, zero));
-    _mm_storeu_si128(to + 3, _mm_unpackhi_epi16(hi, zero));
-  }
-#endif
-  for (; i < n && p[i] < 0x80; ++i) out[i] = p[i];
-  return i;
-}
-
-// Fills v (empty) with text. Most text read is short ASCII: it is widened
-// on the stack while it is checked, then copied once into a string that
-// need not be zeroed first.
+// Fills v (empty) with text, decoded straight into the string.
 void PutText(const std::string& utf8, VARIANT& v) {
-  const size_t kShort = 256;
-  size_t n = utf8.size();
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8.data());
-  OLECHAR wide[kShort];
-  size_t i = 0;
-  if (n <= kShort)
-    i = WidenAscii(p, n, wide);
-  else
-    while (i < n && p[i] < 0x80) ++i;
   v.vt = VT_BSTR;
-  if (i < n) {
-    v.bstrVal = ZelBstrFromUtf8Len(utf8.data(), n);
-    return;
-  }
-  v.bstrVal = SysAllocStringLen(n <= kShort ? wide : nullptr, static_cast<UINT>(n));
+  v.bstrVal = ZelBstrFromUtf8Len(utf8.data(), utf8.size());
   if (!v.bstrVal) {
     v.vt = VT_EMPTY;
-    Raise(ErrorKind::OutOfMemory, L"no memory for a text of " + std::to_wstring(n) + L" characters");
+    Raise(ErrorKind::OutOfMemory, L"no memory for a text of " + std::to_wstring(utf8.size()) + L" characters");
   }
-  if (n > kShort) WidenAscii(p, n, v.bstrVal);
 }
 
 // Fills v (empty) with the variant kind the engine value has.

@@ -15,6 +15,24 @@ size_t ZelUtf8ToWideInto(const char* s, size_t n, wchar_t* out) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
   size_t i = 0, o = 0;
   while (i < n) {
+#if defined(__SSE2__) && WCHAR_MAX > 0xFFFF
+    // Runs of ASCII, the usual text, sixteen bytes at a time: one test of
+    // their high bits, then zero-extended to four wide characters a store.
+    const __m128i zero = _mm_setzero_si128();
+    while (i + 16 <= n) {
+      __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      if (_mm_movemask_epi8(bytes) != 0) break;
+      __m128i lo = _mm_unpacklo_epi8(bytes, zero), hi = _mm_unpackhi_epi8(bytes, zero);
+      __m128i* to = reinterpret_cast<__m128i*>(out + o);
+      _mm_storeu_si128(to, _mm_unpacklo_epi16(lo, zero));
+      _mm_storeu_si128(to + 1, _mm_unpackhi_epi16(lo, zero));
+      _mm_storeu_si128(to + 2, _mm_unpacklo_epi16(hi, zero));
+      _mm_storeu_si128(to + 3, _mm_unpackhi_epi16(hi, zero));
+      i += 16;
+      o += 16;
+    }
+    if (i == n) break;
+#endif
     unsigned c = p[i];
     if (c < 0x80) {
       out[o++] = static_cast<wchar_t>(c);

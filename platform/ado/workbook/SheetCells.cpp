@@ -123,10 +123,15 @@ inline bool CellSpan(uint16_t type, std::string_view d, uint32_t& row, uint32_t&
 // cells need. Rows are sized for the cells of the grid only.
 // Most cells come next on the row being filled, into room it has.
 inline void SheetCells::Place(uint32_t row, uint32_t col, const Cell& cell) {
-  if (row == m_filling && col == m_fillRow->size() && col < m_fillRow->capacity()) {
-    m_fillRow->push_back(cell);
-    m_colEnd = std::max(m_colEnd, col + 1);
-    return;
+  if (row == m_filling) {
+    // By index, not by a pointer kept across calls: the list of rows may
+    // move under it (a late DIMENSIONS record, a STRING's cell).
+    std::vector<Cell>& r = m_rows[row];
+    if (col == r.size() && col < r.capacity()) {
+      r.push_back(cell);
+      m_colEnd = std::max(m_colEnd, col + 1);
+      return;
+    }
   }
   PlaceAnywhere(row, col, cell);
 }
@@ -136,10 +141,9 @@ void SheetCells::PlaceAnywhere(uint32_t row, uint32_t col, const Cell& cell) {
     FitRow(m_filling);
     m_filling = row;
     if (row >= m_rows.size()) m_rows.resize(row + 1);
-    m_fillRow = &m_rows[row];
-    m_fillRow->reserve(std::max(m_colEnd, col + 1));
+    m_rows[row].reserve(std::max(m_colEnd, col + 1));
   }
-  std::vector<Cell>& r = *m_fillRow;
+  std::vector<Cell>& r = m_rows[row];
   if (col >= r.size()) r.resize(col + 1);
   r[col] = cell;
   m_colEnd = std::max(m_colEnd, col + 1);
@@ -170,7 +174,6 @@ void SheetCells::Parse(std::string_view part) {
       c.str = AddOwn(std::move(text));
       if (const Cell* f = At(dueRow, dueCol)) c.xf = f->xf;
       Set(dueRow, dueCol, c);
-      if (m_filling < m_rows.size()) m_fillRow = &m_rows[m_filling];  // Set may have moved the rows
       stringDue = false;
       return;
     }
@@ -179,8 +182,6 @@ void SheetCells::Parse(std::string_view part) {
       // has bytes for (a cell record takes ten), so that the list of rows
       // is not copied as it grows.
       m_rows.reserve(std::min<size_t>({Get32(d, 4), kMaxRows, part.size() / 10}));
-      // A damaged sheet may say so after its first cells: the rows moved.
-      if (m_filling < m_rows.size()) m_fillRow = &m_rows[m_filling];
       return;
     }
     uint32_t row, col, end;

@@ -55,7 +55,6 @@ private:
   std::vector<std::string> m_own;  // texts of LABEL cells and formula results
   uint32_t m_colEnd = 0;
   uint32_t m_filling = UINT32_MAX;  // the row Parse is filling
-  std::vector<Cell>* m_fillRow = nullptr;
 };
 
 // The value of an RK number.

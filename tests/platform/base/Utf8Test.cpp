@@ -55,3 +55,15 @@ TEST(Utf8, BoundedConversionTakesWholeCharactersOnly) {
   EXPECT_EQ(0u, ZelWideToUtf8Some(emoji, 1, buf, 3, used));
   EXPECT_EQ(0u, used);
 }
+
+TEST(Utf8, DecodingRunsOfAsciiBetweenOtherBytes) {
+  // Runs longer than sixteen bytes, broken at every offset by a wider
+  // character or a stray byte, read back as the characters written.
+  for (size_t at = 0; at < 40; ++at) {
+    std::wstring text = std::wstring(at, L'a') + L"\u00e9" + std::wstring(33, L'b') + L"\U0001F600" + L"c";
+    std::string utf8 = ZelWideToUtf8(text.data(), text.size());
+    EXPECT_EQ(text, ZelUtf8ToWide(utf8.data(), utf8.size())) << at;
+    std::string bad = std::string(at, 'x') + "\xFF" + std::string(20, 'y');
+    EXPECT_EQ(std::wstring(at, L'x') + L"\uFFFD" + std::wstring(20, L'y'), ZelUtf8ToWide(bad.data(), bad.size())) << at;
+  }
+}
